@@ -1,0 +1,43 @@
+#pragma once
+// Byte text <-> wide text. Byte text is in the system code page, which is
+// UTF-8 here; wide text is UTF-16. Every conversion of the program goes
+// through this module.
+
+#include <string>
+#include <string_view>
+
+namespace palvex {
+
+// Decodes UTF-8; every invalid or truncated sequence becomes U+FFFD.
+std::u16string Utf8ToWide(std::string_view text);
+// Encodes UTF-16 as UTF-8; an unpaired surrogate becomes U+FFFD.
+std::string WideToUtf8(std::u16string_view text);
+
+// The system code page is UTF-8, so "ANSI" conversions are the UTF-8 ones.
+inline std::u16string AnsiToWide(std::string_view text) { return Utf8ToWide(text); }
+inline std::string WideToAnsi(std::u16string_view text) { return WideToUtf8(text); }
+
+// True when the bytes are well-formed UTF-8 (no overlongs, no surrogates).
+bool IsValidUtf8(std::string_view text);
+// Latin-1 reading of wide text back to bytes: true when every unit is <= 0xFF.
+bool WideToLatin1(std::u16string_view text, std::string& out);
+
+// ASCII-only case mapping (letters a-z / A-Z), as the protocol texts need.
+std::string AsciiUpper(std::string_view text);
+std::string AsciiLower(std::string_view text);
+std::u16string AsciiUpper(std::u16string_view text);
+std::u16string AsciiLower(std::u16string_view text);
+bool EqualsNoCase(std::string_view a, std::string_view b);
+
+// Removes characters with a code of 32 or less from both ends.
+std::string_view TrimBlanks(std::string_view text);
+std::u16string_view TrimBlanks(std::u16string_view text);
+
+// ASCII literal to wide text (for built-in names and keys).
+std::u16string Widen(std::string_view ascii);
+
+// Reads text (blanks around it ignored, optional sign) as one decimal integer;
+// false when it is not a number or overflows 64 bits.
+bool ParseInt(std::string_view text, long long& value);
+
+}  // namespace palvex

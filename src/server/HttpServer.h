@@ -1,0 +1,78 @@
+#pragma once
+// The one server object: listening socket, accept thread, the list of live
+// connections and the hooks through which the application answers requests.
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace palvex {
+
+class THttpServerThread;
+class TDirectoryListing;
+
+// A hook is a plain procedure that receives the connection.
+using THook = void (*)(THttpServerThread& conn);
+
+// Serialises every hook call of every connection thread with each other and
+// with the user interface. ConnectionsLock may be taken while it is held,
+// never the other way round. Recursive so that a handler that triggers a send
+// (and with it the header hook) cannot lock itself out.
+extern std::recursive_mutex HookLock;
+
+// The connection list lives apart from the server so that a connection
+// thread that outlives a stop still unregisters from a valid list.
+struct TConnectionList {
+    std::mutex Lock;  // ConnectionsLock
+    std::vector<THttpServerThread*> Items;
+};
+
+struct THttpServer {
+    uint16_t Port = 0;
+    std::atomic<bool> Active{false};
+    std::string ServerName;
+    std::string MimeTypes;
+    std::string IndexName;
+    bool ListingEnabled = false;
+    THook OnRequestParsed = nullptr;
+    THook OnBodyData = nullptr;
+    THook OnRequest = nullptr;
+    std::shared_ptr<TConnectionList> Connections;
+    int ListenSocket = -1;
+    std::thread AcceptThread;
+    std::shared_ptr<TDirectoryListing> DirectoryListing;
+
+    // Initial read time-outs of new connections (seconds; 0 = never).
+    // Only tests change them.
+    uint32_t IdleTimeout = 30;
+    uint32_t RequestTimeout = 300;
+    // Address to listen on (host order); all interfaces unless a test binds
+    // to loopback only.
+    uint32_t BindAddress = 0;
+};
+
+// The program's one server.
+THttpServer& GlobalServer();
+
+// Starts listening on port (0 becomes 500); with retryPorts the series
+// p, p+1, p+3, p+7, p+15, p+31 is tried, and when the first attempt failed
+// for lack of privilege on a port below 1024, the same series from 8080.
+// True when listening or when the server was already active.
+bool StartServer(THttpServer& server, uint16_t port, bool retryPorts, THook onRequest,
+                 THook onBodyData, THook onRequestParsed);
+// Stops accepting, waits up to 3 s for connections, aborts the rest and waits
+// up to 3 s more. Does nothing when the server is not active.
+void StopServer(THttpServer& server);
+
+// Inner operations, public for tests.
+int OpenListener(uint16_t port, uint32_t bindAddress, int* error = nullptr);
+bool WaitForConnections(THttpServer& server, int seconds);
+void AbortAllConnections(THttpServer& server);
+// Number of live connections.
+size_t ConnectionCount(const THttpServer& server);
+
+}  // namespace palvex
