@@ -32,8 +32,12 @@ TSystemTime Now(bool local) {
 
 }  // namespace
 
-TSystemTime GetSystemTimeUtc() { return Now(false); }
-TSystemTime GetLocalTimeNow() { return Now(true); }
+TSystemTime GetSystemTimeUtc() {
+    return Now(false);
+}
+TSystemTime GetLocalTimeNow() {
+    return Now(true);
+}
 
 TSystemTime SystemTimeFromUnix(time_t seconds, bool local) {
     struct tm tm {};

@@ -27,7 +27,9 @@ time_t UnixFromSystemTime(const TSystemTime& t);
 inline uint32_t SecondsOfDay(const TSystemTime& t) {
     return t.Hour * 3600u + t.Minute * 60u + t.Second;
 }
-inline uint32_t SecondsOfDayUtc() { return SecondsOfDay(GetSystemTimeUtc()); }
+inline uint32_t SecondsOfDayUtc() {
+    return SecondsOfDay(GetSystemTimeUtc());
+}
 // Date-time double: days since 1899-12-30.
 double DateTimeFromSystemTime(const TSystemTime& t);
 double NowDateTime();

@@ -64,8 +64,10 @@ std::basic_string<Char> MapAscii(std::basic_string_view<Char> text, Char from, C
 template <typename Char>
 std::basic_string_view<Char> TrimView(std::basic_string_view<Char> text) {
     size_t b = 0, e = text.size();
-    while (b < e && static_cast<unsigned>(text[b]) <= 32) ++b;
-    while (e > b && static_cast<unsigned>(text[e - 1]) <= 32) --e;
+    while (b < e && static_cast<unsigned>(text[b]) <= 32)
+        ++b;
+    while (e > b && static_cast<unsigned>(text[e - 1]) <= 32)
+        --e;
     return text.substr(b, e - b);
 }
 
@@ -131,10 +133,18 @@ bool WideToLatin1(std::u16string_view text, std::string& out) {
     return true;
 }
 
-std::string AsciiUpper(std::string_view text) { return MapAscii<char>(text, 'a', 'z'); }
-std::string AsciiLower(std::string_view text) { return MapAscii<char>(text, 'A', 'Z'); }
-std::u16string AsciiUpper(std::u16string_view text) { return MapAscii<char16_t>(text, u'a', u'z'); }
-std::u16string AsciiLower(std::u16string_view text) { return MapAscii<char16_t>(text, u'A', u'Z'); }
+std::string AsciiUpper(std::string_view text) {
+    return MapAscii<char>(text, 'a', 'z');
+}
+std::string AsciiLower(std::string_view text) {
+    return MapAscii<char>(text, 'A', 'Z');
+}
+std::u16string AsciiUpper(std::u16string_view text) {
+    return MapAscii<char16_t>(text, u'a', u'z');
+}
+std::u16string AsciiLower(std::u16string_view text) {
+    return MapAscii<char16_t>(text, u'A', u'Z');
+}
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
@@ -147,13 +157,18 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
     return true;
 }
 
-std::string_view TrimBlanks(std::string_view text) { return TrimView<char>(text); }
-std::u16string_view TrimBlanks(std::u16string_view text) { return TrimView<char16_t>(text); }
+std::string_view TrimBlanks(std::string_view text) {
+    return TrimView<char>(text);
+}
+std::u16string_view TrimBlanks(std::u16string_view text) {
+    return TrimView<char16_t>(text);
+}
 
 std::u16string Widen(std::string_view ascii) {
     std::u16string out;
     out.reserve(ascii.size());
-    for (char c : ascii) out += static_cast<char16_t>(static_cast<unsigned char>(c));
+    for (char c : ascii)
+        out += static_cast<char16_t>(static_cast<unsigned char>(c));
     return out;
 }
 

@@ -14,8 +14,12 @@ std::u16string Utf8ToWide(std::string_view text);
 std::string WideToUtf8(std::u16string_view text);
 
 // The system code page is UTF-8, so "ANSI" conversions are the UTF-8 ones.
-inline std::u16string AnsiToWide(std::string_view text) { return Utf8ToWide(text); }
-inline std::string WideToAnsi(std::u16string_view text) { return WideToUtf8(text); }
+inline std::u16string AnsiToWide(std::string_view text) {
+    return Utf8ToWide(text);
+}
+inline std::string WideToAnsi(std::u16string_view text) {
+    return WideToUtf8(text);
+}
 
 // True when the bytes are well-formed UTF-8 (no overlongs, no surrogates).
 bool IsValidUtf8(std::string_view text);

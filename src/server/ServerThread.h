@@ -32,7 +32,7 @@ enum : uint8_t {
 enum : uint8_t { kMethodOther = 0, kMethodHead = 1, kMethodGet = 2, kMethodPost = 3 };
 
 class THttpServerThread {
-public:
+  public:
     // Sets the initial values and reads the UTC time; Register() then adds it
     // to the server's list and starts its thread.
     THttpServerThread(THttpServer& server, int socket, uint32_t peerIP);

@@ -17,10 +17,12 @@ TEST(TextConv, InvalidUtf8BecomesReplacementPerByte) {
         std::string in;
         std::u16string out;
     } cases[] = {
-        {"\xC3", u"\uFFFD"},                       // truncated
-        {"\xC0\xAF", u"\uFFFD\uFFFD"},             // overlong
-        {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},   // surrogate
-        {"a\xFF" "b", u"a\uFFFDb"},
+        {"\xC3", u"\uFFFD"},                      // truncated
+        {"\xC0\xAF", u"\uFFFD\uFFFD"},            // overlong
+        {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},  // surrogate
+        {"a\xFF"
+         "b",
+         u"a\uFFFDb"},
         {"\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"},  // above U+10FFFF
     };
     for (const auto& c : cases) {
