@@ -98,6 +98,9 @@ class THttpServerThread {
 
     // Keeps the connection list alive for the final unregistering.
     std::shared_ptr<TConnectionList> Registry;
+    // Set after the first sending pass that left bytes over: from then on a
+    // send waits until the peer takes the bytes (still checking Abort).
+    bool SendBlocking = false;
 };
 
 // The connection thread: read, answer, close gracefully, final notification.

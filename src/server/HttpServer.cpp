@@ -1,0 +1,181 @@
+#include "server/HttpServer.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+
+#include "server/ServerThread.h"
+
+namespace palvex {
+
+std::recursive_mutex HookLock;
+
+namespace {
+
+constexpr int kListenBacklog = 30;
+constexpr uint16_t kPortZeroReplacement = 500;
+constexpr int kMaxPortAttempts = 6;
+constexpr uint16_t kUnprivilegedRetryPort = 8080;
+constexpr uint16_t kFirstUnprivilegedPort = 1024;
+constexpr int kStopWaitSeconds = 3;
+constexpr auto kAcceptPause = std::chrono::milliseconds(25);
+
+// Errors after which accept can succeed again (a full descriptor table, an
+// aborted handshake); anything else means the listener is gone.
+bool AcceptErrorIsTransient(int error) {
+    return error == EINTR || error == EMFILE || error == ENFILE || error == ENOBUFS ||
+           error == ENOMEM || error == ECONNABORTED || error == EPROTO || error == EPERM;
+}
+
+void AcceptLoop(THttpServer* server) {
+    while (server->Active.load(std::memory_order_relaxed)) {
+        sockaddr_in peer{};
+        socklen_t len = sizeof peer;
+        const int s =
+            accept4(server->ListenSocket, reinterpret_cast<sockaddr*>(&peer), &len, SOCK_CLOEXEC);
+        if (s < 0) {
+            if (!AcceptErrorIsTransient(errno)) return;
+            std::this_thread::sleep_for(kAcceptPause);
+            continue;
+        }
+        // The packed address keeps the first octet in the lowest byte, which
+        // is the network-order field read as a little-endian integer.
+        THttpServerThread::Start(
+            std::make_unique<THttpServerThread>(*server, s, peer.sin_addr.s_addr));
+    }
+}
+
+// One start attempt on port; fills error with errno of a failed bind.
+bool StartOnPort(THttpServer& server, uint16_t port, THook onRequest, THook onBodyData,
+                 THook onRequestParsed, int* error) {
+    server.Port = port;
+    const int listener = OpenListener(port, server.BindAddress, error);
+    if (listener < 0) return false;
+    server.ListenSocket = listener;
+    server.OnRequest = onRequest;
+    server.OnBodyData = onBodyData;
+    server.OnRequestParsed = onRequestParsed;
+    const size_t slash = server.ServerName.find('/');
+    if (slash == std::string::npos || slash == 0) server.ServerName.clear();
+    if (server.IndexName.empty()) server.IndexName = "index.html";
+    std::string mime;
+    for (char c : server.MimeTypes)
+        if (static_cast<unsigned char>(c) > 32) mime += (c >= 'A' && c <= 'Z') ? char(c | 0x20) : c;
+    server.MimeTypes = mime;
+    server.Connections = std::make_shared<TConnectionList>();
+    server.Active = true;
+    try {
+        server.AcceptThread = std::thread(AcceptLoop, &server);
+    } catch (const std::system_error&) {
+        server.Active = false;
+        close(listener);
+        server.ListenSocket = -1;
+        return false;
+    }
+    return true;
+}
+
+// The series p, p+1, p+3, p+7, ... (16-bit arithmetic); true on success.
+bool TryPortSeries(THttpServer& server, uint16_t port, bool retry, THook onRequest,
+                   THook onBodyData, THook onRequestParsed, int* firstError) {
+    uint16_t step = 1;
+    for (int attempt = 0; attempt < kMaxPortAttempts; ++attempt) {
+        int error = 0;
+        if (StartOnPort(server, port, onRequest, onBodyData, onRequestParsed, &error)) return true;
+        if (attempt == 0 && firstError) *firstError = error;
+        if (!retry) return false;
+        port = static_cast<uint16_t>(port + step);
+        step = static_cast<uint16_t>(step * 2);
+    }
+    return false;
+}
+
+}  // namespace
+
+THttpServer& GlobalServer() {
+    static THttpServer* server = new THttpServer;  // never freed: late threads may read it
+    return *server;
+}
+
+int OpenListener(uint16_t port, uint32_t bindAddress, int* error) {
+    const int s = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (s < 0) {
+        if (error) *error = errno;
+        return -1;
+    }
+    const int one = 1;
+    setsockopt(s, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_port = htons(port);
+    addr.sin_addr.s_addr = htonl(bindAddress);
+    if (bind(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+        listen(s, kListenBacklog) != 0) {
+        if (error) *error = errno;
+        close(s);
+        return -1;
+    }
+    return s;
+}
+
+bool StartServer(THttpServer& server, uint16_t port, bool retryPorts, THook onRequest,
+                 THook onBodyData, THook onRequestParsed) {
+    if (server.Active) return true;
+    if (port == 0) port = kPortZeroReplacement;
+    int firstError = 0;
+    if (TryPortSeries(server, port, retryPorts, onRequest, onBodyData, onRequestParsed,
+                      &firstError))
+        return true;
+    // A newcomer without root cannot bind port 80: move to the usual
+    // unprivileged series instead of failing.
+    if (retryPorts && port < kFirstUnprivilegedPort && firstError == EACCES)
+        return TryPortSeries(server, kUnprivilegedRetryPort, true, onRequest, onBodyData,
+                             onRequestParsed, nullptr);
+    return false;
+}
+
+size_t ConnectionCount(const THttpServer& server) {
+    const std::shared_ptr<TConnectionList> list = server.Connections;
+    if (!list) return 0;
+    std::lock_guard lock(list->Lock);
+    return list->Items.size();
+}
+
+bool WaitForConnections(THttpServer& server, int seconds) {
+    size_t count = ConnectionCount(server);
+    for (int i = 0; count > 0 && i < seconds * 10; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        count = ConnectionCount(server);
+    }
+    return count == 0;
+}
+
+void AbortAllConnections(THttpServer& server) {
+    const std::shared_ptr<TConnectionList> list = server.Connections;
+    if (!list) return;
+    std::lock_guard lock(list->Lock);
+    for (THttpServerThread* conn : list->Items)
+        conn->Abort = true;
+}
+
+void StopServer(THttpServer& server) {
+    if (!server.Active) return;
+    server.Active = false;
+    // Shutting the listener down makes the blocked accept return at once.
+    shutdown(server.ListenSocket, SHUT_RDWR);
+    if (server.AcceptThread.joinable()) server.AcceptThread.join();
+    if (!WaitForConnections(server, kStopWaitSeconds)) {
+        AbortAllConnections(server);
+        WaitForConnections(server, kStopWaitSeconds);
+    }
+    close(server.ListenSocket);
+    server.ListenSocket = -1;
+    // Connections still running keep their own reference to the list.
+    server.Connections.reset();
+}
+
+}  // namespace palvex

@@ -1,0 +1,314 @@
+// The server over real loopback sockets with test handlers.
+
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "server/HttpServer.h"
+#include "server/Response.h"
+#include "support/TestServer.h"
+
+namespace palvex {
+namespace {
+
+using namespace std::chrono_literals;
+using test::Exchange;
+using test::SplitAnswer;
+using test::StartTestServer;
+
+// What the test handler answers; set by each test before its requests.
+struct Answer {
+    uint8_t Status = rsOk;
+    std::string Body;
+    std::string ContentType;
+    uint8_t SpeedLimit = 0;
+};
+Answer g_answer;
+std::string g_seenBody;
+std::string g_seenUri;
+std::atomic<THttpServerThread*> g_running{nullptr};
+
+void TestHandler(THttpServerThread& conn) {
+    conn.Status = g_answer.Status;
+    conn.ResponseBody = g_answer.Body;
+    conn.ContentType = g_answer.ContentType;
+    conn.SpeedLimit = g_answer.SpeedLimit;
+    g_seenBody = conn.RequestBody;
+    g_seenUri = conn.RequestURI;
+    g_running = &conn;
+}
+
+void RefuseAll(THttpServerThread& conn) {
+    conn.Status = rsForbidden;
+    conn.ReadState = 2;
+}
+
+class HttpServerTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        g_answer = Answer();
+        g_seenBody.clear();
+        g_seenUri.clear();
+        server_ = &StartTestServer(TestHandler);
+        ASSERT_TRUE(server_->Active);
+    }
+    void TearDown() override {
+        StopServer(*server_);
+        EXPECT_EQ(ConnectionCount(*server_), 0u);
+    }
+    std::string Get(std::string_view request = "GET / HTTP/1.0\r\n\r\n") {
+        return Exchange(server_->Port, request);
+    }
+    THttpServer* server_ = nullptr;
+};
+
+TEST_F(HttpServerTest, EveryStatusHasItsExactHeadAndDefaultBody) {
+    struct Case {
+        uint8_t status;
+        const char* answer;
+    } cases[] = {
+        {rsNone, "HTTP/1.0 200 Ok\r\nServer: morvi/1.3 (Win32)\r\nConnection: close\r\n\r\n "},
+        {rsOk, "HTTP/1.0 200 Ok\r\nServer: morvi/1.3 (Win32)\r\nConnection: close\r\n\r\n "},
+        {rsPartial,
+         "HTTP/1.0 206 Partial Content\r\nServer: morvi/1.3 (Win32)\r\nConnection: close\r\n\r\n "},
+        {rsNotModified, "HTTP/1.0 304 Not modified\r\nConnection: close\r\n\r\n "},
+        {rsBadRequest,
+         "HTTP/1.0 400 Bad Request\r\nServer: morvi/1.3 (Win32)\r\nContent-Type: "
+         "text/plain\r\nConnection: close\r\n\r\nInvalid Request"},
+        {rsAuthRequired,
+         "HTTP/1.0 401 Authorization Required\r\nServer: morvi/1.3 (Win32)\r\nContent-Type: "
+         "text/plain\r\nCache-Control: no-cache\r\nConnection: close\r\n\r\nAuthorization "
+         "required"},
+        {rsForbidden,
+         "HTTP/1.0 403 Forbidden\r\nServer: morvi/1.3 (Win32)\r\nContent-Type: "
+         "text/plain\r\nConnection: close\r\n\r\nForbidden"},
+        {rsNotFound,
+         "HTTP/1.0 404 Not found\r\nServer: morvi/1.3 (Win32)\r\nContent-Type: "
+         "text/plain\r\nConnection: close\r\n\r\nFile not found"},
+        {rsOverload,
+         "HTTP/1.0 503 Service Unavailable\r\nServer: morvi/1.3 (Win32)\r\nContent-Type: "
+         "text/plain\r\nCache-Control: no-cache\r\nConnection: close\r\n\r\ntemporary overload"},
+        {9, "HTTP/1.0 400 Bad Request\r\nServer: morvi/1.3 (Win32)\r\nConnection: close\r\n\r\n "},
+    };
+    for (const auto& c : cases) {
+        g_answer.Status = c.status;
+        EXPECT_EQ(Get(), c.answer) << int(c.status);
+    }
+}
+
+TEST_F(HttpServerTest, OwnErrorPageAndContentLengthRules) {
+    g_answer = {rsNotFound, "<p>gone, really!</p>", "text/html"};
+    EXPECT_EQ(Get(),
+              "HTTP/1.0 404 Not found\r\nServer: morvi/1.3 (Win32)\r\nContent-Type: "
+              "text/html\r\nConnection: close\r\n\r\n<p>gone, really!</p>");
+    g_answer = {rsOk, "hello", "text/plain"};
+    EXPECT_EQ(Get(),
+              "HTTP/1.0 200 Ok\r\nServer: morvi/1.3 (Win32)\r\nContent-Type: "
+              "text/plain\r\nContent-Length: 5\r\nConnection: close\r\n\r\nhello");
+    g_answer = {rsOk, "x", "text/plain"};  // one byte: no length line
+    EXPECT_EQ(Get(),
+              "HTTP/1.0 200 Ok\r\nServer: morvi/1.3 (Win32)\r\nContent-Type: "
+              "text/plain\r\nConnection: close\r\n\r\nx");
+}
+
+TEST_F(HttpServerTest, HeadAnswersWithLengthAndOneBlank) {
+    g_answer = {rsOk, std::string(5000, 'a'), "text/plain"};
+    EXPECT_EQ(Get("HEAD / HTTP/1.0\r\n\r\n"),
+              "HTTP/1.0 200 Ok\r\nServer: morvi/1.3 (Win32)\r\nContent-Type: "
+              "text/plain\r\nContent-Length: 5000\r\nConnection: close\r\n\r\n ");
+}
+
+TEST_F(HttpServerTest, HeadLimitIsCountedBeforeTheBlankLine) {
+    EXPECT_EQ(Get("GET /" + std::string(4092, 'a')), "");  // 4097 bytes, no blank line
+    const std::string big = "GET /x HTTP/1.0\r\nX-Pad: " + std::string(4950, 'p') + "\r\n\r\n";
+    ASSERT_GT(big.size(), 4096u);
+    EXPECT_TRUE(Get(big).starts_with("HTTP/1.0 200 Ok\r\n"));
+}
+
+TEST_F(HttpServerTest, HeadWithoutBlankLineIsAnsweredWhenPeerCloses) {
+    const int s = test::Connect(server_->Port);
+    test::SendAll(s, "GET /closing HTTP/1.0");
+    shutdown(s, SHUT_WR);
+    EXPECT_TRUE(test::ReadAll(s).starts_with("HTTP/1.0 200 Ok"));
+    close(s);
+    EXPECT_EQ(g_seenUri, "/closing");
+}
+
+TEST_F(HttpServerTest, PostBodyInTwoPacketsAndEarlyHalfClose) {
+    int s = test::Connect(server_->Port);
+    test::SendAll(s, "POST / HTTP/1.0\r\nContent-Length: 10\r\n\r\n12345");
+    std::this_thread::sleep_for(200ms);
+    test::SendAll(s, "67890");
+    EXPECT_TRUE(test::ReadAll(s).starts_with("HTTP/1.0 200 Ok"));
+    close(s);
+    EXPECT_EQ(g_seenBody, "1234567890");
+
+    s = test::Connect(server_->Port);
+    test::SendAll(s, "POST / HTTP/1.0\r\nContent-Length: 10\r\n\r\n1234");
+    shutdown(s, SHUT_WR);
+    EXPECT_TRUE(test::ReadAll(s).starts_with("HTTP/1.0 200 Ok"));
+    close(s);
+    EXPECT_EQ(g_seenBody, "1234");
+}
+
+TEST_F(HttpServerTest, LargeBodyArrivesWhole) {
+    const std::string body(300000, 'b');
+    EXPECT_TRUE(Get("POST / HTTP/1.0\r\nContent-Length: 300000\r\n\r\n" + body)
+                    .starts_with("HTTP/1.0 200 Ok"));
+    EXPECT_EQ(g_seenBody, body);
+}
+
+TEST_F(HttpServerTest, SilentAndIdleClientsGetNothing) {
+    const int silent = test::Connect(server_->Port);
+    shutdown(silent, SHUT_WR);
+    EXPECT_EQ(test::ReadAll(silent), "");
+    close(silent);
+    // Idle time-out of the test server is 2 s: a drip that stops is dropped.
+    const int drip = test::Connect(server_->Port);
+    test::SendAll(drip, "GET / HT");
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(test::ReadAll(drip, 15s), "");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 10s);
+    close(drip);
+}
+
+TEST_F(HttpServerTest, GarbageAndVanishingClientsLeaveNoThreads) {
+    std::string garbage;
+    for (int i = 0; i < 3000; ++i)
+        garbage += static_cast<char>((i * 7919) % 256);
+    for (int i = 0; i < 20; ++i) {
+        const int s = test::Connect(server_->Port);
+        test::SendAll(s, i % 2 ? garbage + "\r\n\r\n" : "GET / HTTP/1.0\r\n\r\n");
+        close(s);  // gone before the answer
+    }
+    g_answer = {rsOk, std::string(2000000, 'z'), "text/plain"};
+    const int s = test::Connect(server_->Port);
+    test::SendAll(s, "GET / HTTP/1.0\r\n\r\n");
+    char buf[1000];
+    EXPECT_GT(recv(s, buf, sizeof buf, 0), 0);
+    struct linger hard = {1, 0};
+    setsockopt(s, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+    close(s);  // reset in the middle of the answer
+    EXPECT_TRUE(test::WaitIdle(*server_));
+}
+
+TEST(HttpServerHooks, RequestParsedHookRefusesWithoutAnswer) {
+    THttpServer& server = StartTestServer(TestHandler, RefuseAll);
+    EXPECT_EQ(Exchange(server.Port, "GET / HTTP/1.0\r\n\r\n"), "");
+    StopServer(server);
+}
+
+// Bytes per second of a throttled 4096-byte (SpeedLimit 1) or 8192-byte
+// (SpeedLimit 2) body, measured at the client.
+double MeasureRate(THttpServer& server, uint8_t limit, size_t bytes) {
+    g_answer = {rsOk, std::string(bytes, 'r'), "text/plain", limit};
+    const auto start = std::chrono::steady_clock::now();
+    const std::string answer = Exchange(server.Port, "GET / HTTP/1.0\r\n\r\n");
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::string head, body;
+    SplitAnswer(answer, head, body);
+    EXPECT_EQ(body.size(), bytes);
+    // The first block leaves at once, so n blocks take n - 1 seconds.
+    return static_cast<double>(bytes - (limit == 1 ? 1024 : 4096)) / seconds;
+}
+
+TEST_F(HttpServerTest, ThrottledRates) {
+    const double slow = MeasureRate(*server_, 1, 4096);
+    EXPECT_GT(slow, 1024 * 0.7);
+    EXPECT_LT(slow, 1024 * 1.3);
+    const double fast = MeasureRate(*server_, 2, 3 * 4096);
+    EXPECT_GT(fast, 4096 * 0.7);
+    EXPECT_LT(fast, 4096 * 1.3);
+}
+
+TEST_F(HttpServerTest, SmallBodyIgnoresSpeedLimit) {
+    g_answer = {rsOk, std::string(300, 's'), "text/plain", 1};
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(Get().ends_with(std::string(300, 's')));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 500ms);
+}
+
+TEST_F(HttpServerTest, AbortStopsThrottledTransferWithinAPass) {
+    g_answer = {rsOk, std::string(20000, 'a'), "text/plain", 1};
+    g_running = nullptr;
+    const int s = test::Connect(server_->Port);
+    test::SendAll(s, "GET / HTTP/1.0\r\n\r\n");
+    std::this_thread::sleep_for(1500ms);
+    ASSERT_NE(g_running.load(), nullptr);
+    const auto start = std::chrono::steady_clock::now();
+    g_running.load()->Abort = true;
+    const std::string answer = test::ReadAll(s);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
+    EXPECT_LT(answer.size(), 20000u);
+    close(s);
+}
+
+TEST_F(HttpServerTest, StopDuringSlowTransferEndsItQuickly) {
+    g_answer = {rsOk, std::string(50000, 'a'), "text/plain", 1};
+    const int s = test::Connect(server_->Port);
+    test::SendAll(s, "GET / HTTP/1.0\r\n\r\n");
+    std::this_thread::sleep_for(500ms);
+    const auto start = std::chrono::steady_clock::now();
+    StopServer(*server_);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 3s);
+    EXPECT_EQ(ConnectionCount(*server_), 0u);
+    EXPECT_LT(test::ReadAll(s).size(), 50000u);
+    close(s);
+}
+
+TEST(HttpServerStart, PortRetrySeriesAndSingleAttempt) {
+    const uint16_t base = test::FreePort();
+    std::vector<int> taken;
+    for (uint16_t offset : {0, 1, 3}) {
+        const int s = OpenListener(static_cast<uint16_t>(base + offset), 0x7F000001);
+        ASSERT_GE(s, 0);
+        taken.push_back(s);
+    }
+    auto* server = new THttpServer;
+    server->BindAddress = 0x7F000001;
+    EXPECT_FALSE(StartServer(*server, base, false, TestHandler, nullptr, nullptr));
+    EXPECT_FALSE(server->Active);
+    ASSERT_TRUE(StartServer(*server, base, true, TestHandler, nullptr, nullptr));
+    EXPECT_EQ(server->Port, base + 7);
+    const int socketBefore = server->ListenSocket;
+    EXPECT_TRUE(StartServer(*server, base + 100, true, TestHandler, nullptr, nullptr));
+    EXPECT_EQ(server->ListenSocket, socketBefore);
+    EXPECT_EQ(server->Port, base + 7);
+    StopServer(*server);
+    for (int s : taken)
+        close(s);
+}
+
+TEST(HttpServerStart, StartNormalisesNameIndexAndMimeText) {
+    struct Case {
+        const char* name;
+        const char* kept;
+    } cases[] = {{"morvi/1.3 (Win32)", "morvi/1.3 (Win32)"}, {"noslash", ""}, {"/lead", ""}};
+    for (const auto& c : cases) {
+        auto* server = new THttpServer;
+        server->BindAddress = 0x7F000001;
+        server->ServerName = c.name;
+        server->MimeTypes = " Jpg = image/x-foo ;\tTXT=Text/Plain";
+        ASSERT_TRUE(StartServer(*server, test::FreePort(), true, TestHandler, nullptr, nullptr));
+        EXPECT_EQ(server->ServerName, c.kept);
+        EXPECT_EQ(server->IndexName, "index.html");
+        EXPECT_EQ(server->MimeTypes, "jpg=image/x-foo;txt=text/plain");
+        StopServer(*server);
+    }
+}
+
+TEST(HttpDate, FormatsRfc1123) {
+    TSystemTime t;
+    t.Year = 1994, t.Month = 11, t.DayOfWeek = 0, t.Day = 6, t.Hour = 8, t.Minute = 49,
+    t.Second = 37;
+    EXPECT_EQ(FormatHttpDate(t), "Sun, 06 Nov 1994 08:49:37 GMT");
+}
+
+}  // namespace
+}  // namespace palvex
