@@ -13,7 +13,7 @@
 namespace palvex {
 
 class THttpServerThread;
-class TDirectoryListing;
+class TDirectoryListing_Base;
 
 // A hook is a plain procedure that receives the connection.
 using THook = void (*)(THttpServerThread& conn);
@@ -44,7 +44,9 @@ struct THttpServer {
     std::shared_ptr<TConnectionList> Connections;
     int ListenSocket = -1;
     std::thread AcceptThread;
-    std::shared_ptr<TDirectoryListing> DirectoryListing;
+    std::shared_ptr<TDirectoryListing_Base> DirectoryListing;
+    // Root folder of the served files ("/srv/www/"), copied from the settings.
+    std::u16string Root;
 
     // Initial read time-outs of new connections (seconds; 0 = never).
     // Only tests change them.

@@ -1,0 +1,35 @@
+#include "common/Paths.h"
+
+#include <sys/stat.h>
+
+#include "common/TextConv.h"
+
+namespace palvex {
+
+std::u16string JoinRootPath(std::u16string_view root, std::u16string_view relPath) {
+    std::u16string full(root);
+    for (char16_t c : relPath)
+        full += c == u'\\' ? u'/' : c;
+    return full;
+}
+
+std::string FsPath(std::u16string_view path) {
+    return WideToUtf8(path);
+}
+
+std::u16string_view FileNamePart(std::u16string_view path) {
+    const size_t sep = path.find_last_of(u"/\\");
+    return sep == std::u16string_view::npos ? path : path.substr(sep + 1);
+}
+
+bool IsDirectory(std::u16string_view path) {
+    struct stat st {};
+    return stat(FsPath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool IsRegularFile(std::u16string_view path) {
+    struct stat st {};
+    return stat(FsPath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+}  // namespace palvex

@@ -1,0 +1,21 @@
+#pragma once
+// Joining the root folder with request-relative paths, and wide paths at the
+// file-system call.
+
+#include <string>
+#include <string_view>
+
+namespace palvex {
+
+// Root ("/srv/www/") followed by a relative path in backslash form; every
+// backslash becomes "/". The one place where request paths meet the disk.
+std::u16string JoinRootPath(std::u16string_view root, std::u16string_view relPath);
+// A wide path as the bytes the file system takes (UTF-8).
+std::string FsPath(std::u16string_view path);
+// File name part after the last "/" or "\".
+std::u16string_view FileNamePart(std::u16string_view path);
+// True for an existing directory / regular file (symbolic links followed).
+bool IsDirectory(std::u16string_view path);
+bool IsRegularFile(std::u16string_view path);
+
+}  // namespace palvex
