@@ -1,0 +1,128 @@
+#include "config/TextFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+
+#include "config/PathOps.h"
+
+namespace palvex {
+
+namespace {
+
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+constexpr std::string_view kTempSuffix = ".tmp-XXXXXX";
+// Mode of a new file: the configuration can hold passwords.
+constexpr mode_t kNewFileMode = 0600;
+constexpr size_t kReadChunkBytes = 65536;
+
+// Closes a descriptor when it goes out of scope.
+class TFd {
+  public:
+    explicit TFd(int fd) : fd_(fd) {}
+    ~TFd() {
+        if (fd_ >= 0) close(fd_);
+    }
+    TFd(const TFd&) = delete;
+    TFd& operator=(const TFd&) = delete;
+    int Get() const { return fd_; }
+    // Closes now and reports whether the close succeeded.
+    bool Close() {
+        const int fd = fd_;
+        fd_ = -1;
+        return close(fd) == 0;
+    }
+
+  private:
+    int fd_;
+};
+
+bool WriteAll(int fd, std::string_view text) {
+    while (!text.empty()) {
+        const ssize_t written = write(fd, text.data(), text.size());
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) return false;
+        text.remove_prefix(static_cast<size_t>(written));
+    }
+    return true;
+}
+
+// The file that writing to path really changes: the target of a link.
+std::string ResolveTarget(std::string_view path) {
+    char* real = realpath(std::string(path).c_str(), nullptr);
+    if (!real) return std::string(path);
+    std::string target(real);
+    std::free(real);
+    return target;
+}
+
+// Writes text into the open temporary file and gives it the old file's mode.
+bool FillTemporary(TFd& fd, const std::string& target, std::string_view text) {
+    struct stat old;
+    const mode_t mode = stat(target.c_str(), &old) == 0 ? (old.st_mode & 07777) : kNewFileMode;
+    return fchmod(fd.Get(), mode) == 0 && WriteAll(fd.Get(), text) && fsync(fd.Get()) == 0 &&
+           fd.Close();
+}
+
+// Makes the rename itself durable; failures only cost durability.
+void SyncFolder(const std::string& folder) {
+    TFd dir(open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.Get() >= 0) fsync(dir.Get());
+}
+
+}  // namespace
+
+bool ReadWholeFile(std::string_view path, size_t maxBytes, std::string& out) {
+    // Non-blocking, so that a named pipe cannot stall the open.
+    TFd fd(open(std::string(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (fd.Get() < 0) return false;
+    struct stat info;
+    if (fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+    if (static_cast<unsigned long long>(info.st_size) > maxBytes) return false;
+    std::string data;
+    char chunk[kReadChunkBytes];
+    for (;;) {
+        const ssize_t got = read(fd.Get(), chunk, sizeof chunk);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return false;
+        if (got == 0) break;
+        // The file may grow while it is read.
+        if (data.size() + static_cast<size_t>(got) > maxBytes) return false;
+        data.append(chunk, static_cast<size_t>(got));
+    }
+    out = std::move(data);
+    return true;
+}
+
+std::vector<std::string> SplitLines(std::string_view text) {
+    if (text.starts_with(kUtf8Bom)) text.remove_prefix(kUtf8Bom.size());
+    std::vector<std::string> lines;
+    while (!text.empty()) {
+        const size_t end = text.find_first_of("\r\n");
+        lines.emplace_back(text.substr(0, end));
+        if (end == std::string_view::npos) break;
+        const bool crlf = text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n';
+        text.remove_prefix(end + (crlf ? 2 : 1));
+    }
+    return lines;
+}
+
+bool WriteFileReplacing(std::string_view path, std::string_view text) {
+    if (path.empty()) return false;
+    const std::string target = ResolveTarget(path);
+    const std::string folder = FolderOf(target);
+    std::string temp = folder + "." + target.substr(folder.size()) + std::string(kTempSuffix);
+    TFd fd(mkstemp(temp.data()));
+    if (fd.Get() < 0) return false;
+    if (!FillTemporary(fd, target, text) || rename(temp.c_str(), target.c_str()) != 0) {
+        unlink(temp.c_str());
+        return false;
+    }
+    SyncFolder(folder);
+    return true;
+}
+
+}  // namespace palvex

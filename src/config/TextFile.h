@@ -1,0 +1,26 @@
+#pragma once
+// Whole-file reading and writing for small text files (the configuration),
+// safe against hostile content and interrupted writes.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace palvex {
+
+// Reads a regular file of at most maxBytes; false when it does not exist, is
+// not a regular file, cannot be read or is bigger.
+bool ReadWholeFile(std::string_view path, size_t maxBytes, std::string& out);
+
+// Splits text into lines at CR, LF or CR LF; a leading UTF-8 byte-order mark
+// is dropped, and a last line without line end still counts.
+std::vector<std::string> SplitLines(std::string_view text);
+
+// Replaces the file's content by text without ever leaving a half-written
+// file: the text goes to a new file in the same folder, which is then renamed
+// over the old one (a symbolic link is followed, so the link stays). False
+// when anything fails; the old file is then untouched.
+bool WriteFileReplacing(std::string_view path, std::string_view text);
+
+}  // namespace palvex
