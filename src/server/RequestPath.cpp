@@ -86,7 +86,7 @@ void ParseRequestPath(THttpServerThread& conn, std::string_view target, TRequest
         return;
     }
     p.Kind = kPathAny;
-    if (p.RelPath.empty()) p.RelPath = u"\\";
+    if (p.RelPath.empty()) p.RelPath.assign(1, u'\\');
     if (p.RelPath.back() == u'\\') p.Kind = kPathFolder;
 }
 

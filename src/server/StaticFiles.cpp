@@ -1,0 +1,249 @@
+#include "server/StaticFiles.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "common/Codecs.h"
+#include "common/Paths.h"
+#include "common/TextConv.h"
+#include "server/DirectoryListingBase.h"
+#include "server/MimeTypes.h"
+#include "server/RequestPath.h"
+#include "server/Response.h"
+
+namespace palvex {
+
+TVirtualRouter VirtualRouter = nullptr;
+TThumbnailResponder ThumbnailResponder = nullptr;
+
+namespace {
+
+constexpr size_t kMaxContentType = 63;
+constexpr size_t kMaxLastModified = 31;
+constexpr size_t kMaxExtensionChars = 7;
+
+void CloseServedFile(THttpServerThread& conn) {
+    if (conn.FileHandle >= 0) close(conn.FileHandle);
+    conn.FileHandle = -1;
+}
+
+// Browsers send typed names as UTF-8 escapes, which decode to one Latin-1
+// character per byte; when that names nothing, try the UTF-8 reading.
+bool TryUtf8Reading(std::u16string& relPath, const std::u16string& root) {
+    std::string bytes;
+    if (!WideToLatin1(relPath, bytes) || !IsValidUtf8(bytes)) return false;
+    bool nonAscii = false;
+    for (char c : bytes)
+        nonAscii |= static_cast<unsigned char>(c) >= 0x80;
+    if (!nonAscii) return false;
+    std::u16string alternative = Utf8ToWide(bytes);
+    struct stat st {};
+    if (stat(FsPath(JoinRootPath(root, alternative)).c_str(), &st) != 0) return false;
+    relPath = std::move(alternative);
+    return true;
+}
+
+// Resolves an unknown kind through the file system; false when nothing is there.
+bool ResolveKind(THttpServerThread& conn, TRequestPath& p, const std::u16string& root) {
+    struct stat st {};
+    if (stat(FsPath(JoinRootPath(root, p.RelPath)).c_str(), &st) != 0) {
+        if (!TryUtf8Reading(p.RelPath, root)) return p.Kind == kPathFolder;
+        conn.Path = p.RelPath;
+        stat(FsPath(JoinRootPath(root, p.RelPath)).c_str(), &st);
+    }
+    if (p.Kind == kPathFolder) return true;
+    if (S_ISDIR(st.st_mode)) {
+        p.Kind = kPathFolder;
+        p.Slashed = true;
+        p.RelPath += u'\\';
+    } else {
+        p.Kind = kPathFile;
+    }
+    return true;
+}
+
+// A folder without index document: listing, 403 or 404.
+void AnswerFolderWithoutIndex(THttpServerThread& conn, const TRequestPath& p,
+                              const std::u16string& root) {
+    THttpServer& server = *conn.Server;
+    if (!server.ListingEnabled) {
+        conn.Status = rsForbidden;
+    } else if (!server.DirectoryListing) {
+        conn.Status = rsNotFound;
+    } else {
+        server.DirectoryListing->ListDirectory(conn, root, p.RelPath, p.Slashed);
+    }
+}
+
+// Opens a regular file for reading; -1 for anything else (folders, devices).
+int OpenRegularFile(const std::u16string& fullName, struct stat& st) {
+    const int fd = open(FsPath(fullName).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return -1;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// True when the client's copy is current (If-Modified-Since equals our text).
+bool NotModified(const THttpServerThread& conn) {
+    std::string since = GetHeader(conn, "If-Modified-Since");
+    since = since.substr(0, since.find(';'));
+    return since == conn.LastModified;
+}
+
+// The fourth simultaneous large transfer to one peer is refused.
+bool AdmitLargeTransfer(THttpServerThread& conn) {
+    if (!conn.Registry) return true;
+    std::lock_guard lock(conn.Registry->Lock);
+    int running = 0;
+    for (const THttpServerThread* other : conn.Registry->Items)
+        if (other->BigFile && other->PeerIP == conn.PeerIP) ++running;
+    if (running >= kMaxLargeTransfersPerPeer) return false;
+    conn.BigFile = true;
+    return true;
+}
+
+bool AnswerThumbnail(THttpServerThread& conn, const std::u16string& fullName, uint32_t size) {
+    if (!ThumbnailResponder) return false;
+    const std::u16string query = GetQueryW(conn);
+    if (query.empty()) return false;
+    const std::u16string tn = GetQueryParam("tn", query);
+    if (tn.empty()) return false;
+    const std::u16string_view name = FileNamePart(fullName);
+    const size_t dot = name.rfind(u'.');
+    if (dot == std::u16string_view::npos || !IsImageExtension(name.substr(dot))) return false;
+    return ThumbnailResponder(conn, fullName, tn, size);
+}
+
+// Everything after the file is open: checks, 304, thumbnail, range, limits.
+void PrepareFileAnswer(THttpServerThread& conn, int fd, const struct stat& st,
+                       const std::u16string& fullName) {
+    const uint64_t size = static_cast<uint64_t>(st.st_size);
+    if ((size >> 32) != 0 || static_cast<int32_t>(size) <= 0) return CloseServedFile(conn);
+    conn.FileTime = SystemTimeFromUnix(st.st_mtime);
+    conn.LastModified = FormatHttpDate(conn.FileTime).substr(0, kMaxLastModified);
+    if (NotModified(conn)) {
+        conn.Status = rsNotModified;
+        return CloseServedFile(conn);
+    }
+    if (AnswerThumbnail(conn, fullName, static_cast<uint32_t>(size))) return CloseServedFile(conn);
+    conn.FileSize = conn.SendLength = static_cast<uint32_t>(size);
+    conn.FileHandle = fd;
+    conn.Status = rsOk;
+    conn.ContentType = MimeTypeOf(conn, fullName).substr(0, kMaxContentType);
+    ParseRange(conn);
+    if (conn.SendLength > kLargeTransferBytes && !AdmitLargeTransfer(conn)) {
+        CloseServedFile(conn);
+        conn.FileSize = conn.SendLength = 0;
+        conn.LastModified.clear();
+        conn.Status = rsOverload;
+        return;
+    }
+    conn.AcceptRanges = conn.Status == rsOk && conn.FileSize >= kAcceptRangesMinBytes;
+    conn.HeaderLength = conn.SendLength;
+    if (conn.FileSize <= kFileChunkBytes) SendFileData(conn);
+}
+
+// Decimal number made of digits only; false for anything else.
+bool ParseDigits(std::string_view text, uint64_t& value) {
+    if (text.empty() || text.size() > 18) return false;
+    value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+        value = value * 10 + static_cast<uint64_t>(c - '0');
+    }
+    return true;
+}
+
+}  // namespace
+
+bool IsImageExtension(std::u16string_view ext) {
+    if (!ext.empty() && ext[0] == u'.') ext.remove_prefix(1);
+    const std::u16string upper = AsciiUpper(ext);
+    for (const char16_t* known : {u"BMP", u"GIF", u"JPG", u"JPE", u"JPEG", u"PNG", u"TIF", u"TIFF"})
+        if (upper == known) return true;
+    return false;
+}
+
+bool IsForbiddenName(std::u16string_view fileName) {
+    const std::u16string lower = AsciiLower(fileName);
+    if (lower == u".htaccess" || lower == u".fileinfo") return true;
+    const size_t dot = lower.rfind(u'.');
+    return dot != std::u16string::npos &&
+           std::u16string_view(lower).substr(dot, kMaxExtensionChars).starts_with(u".php");
+}
+
+void DispatchRequest(THttpServerThread& conn) {
+    const TProtectedFolders* folders = nullptr;
+    TRequestPath p;
+    ParseRequestPath(conn, conn.RequestURI, p);
+    if (p.Kind == kPathInvalid) {
+        conn.Status = rsBadRequest;
+    } else if (p.Kind == kPathVirtual) {
+        if (VirtualRouter)
+            VirtualRouter(conn, p.RelPath);
+        else
+            conn.Status = rsNotFound;
+    } else {
+        ServeFile(conn, p, conn.Server->Root, folders);
+    }
+}
+
+void ServeFile(THttpServerThread& conn, TRequestPath& p, const std::u16string& root,
+               const TProtectedFolders* folders) {
+    conn.Status = rsNotFound;
+    if (p.Kind == kPathAny || p.Kind == kPathFolder) {
+        if (!ResolveKind(conn, p, root)) return;
+    }
+    if (p.RelPath.empty()) p.RelPath.assign(1, u'\\');
+    (void)folders;
+    std::u16string fullName = JoinRootPath(root, p.RelPath == u"\\" ? u"" : p.RelPath);
+    if (p.Kind == kPathFolder) fullName += Widen(conn.Server->IndexName);
+    struct stat st {};
+    const int fd = OpenRegularFile(fullName, st);
+    if (fd < 0) {
+        if (p.Kind == kPathFolder) AnswerFolderWithoutIndex(conn, p, root);
+        return;
+    }
+    conn.FileHandle = fd;
+    if (IsForbiddenName(FileNamePart(fullName))) {
+        CloseServedFile(conn);
+        conn.Status = rsBadRequest;
+        return;
+    }
+    PrepareFileAnswer(conn, fd, st, fullName);
+}
+
+void ParseRange(THttpServerThread& conn) {
+    const std::string r = GetHeader(conn, "Range");
+    const size_t eq = r.find('=');
+    if (r.empty() || eq == std::string::npos || AsciiLower(r.substr(0, eq)) != "bytes") return;
+    const std::string_view spec = std::string_view(r).substr(eq + 1);
+    const size_t dash = spec.find('-');
+    if (spec.find(',') != std::string_view::npos || dash == std::string_view::npos) return;
+    const std::string_view a = TrimBlanks(spec.substr(0, dash));
+    const std::string_view b = TrimBlanks(spec.substr(dash + 1).substr(0, 127));
+    const uint64_t size = conn.FileSize, last = size - 1;
+    uint64_t start, end = last, n;
+    if (a.empty()) {
+        if (!ParseDigits(b, n)) return;
+        start = n >= size ? 0 : size - n;
+    } else {
+        if (!ParseDigits(a, start)) return;
+        if (!b.empty()) {
+            if (!ParseDigits(b, end)) return;
+            end = std::min(end, last);
+        }
+    }
+    if (start > end || end - start + 1 >= size) return;
+    conn.Status = rsPartial;
+    conn.RangeStart = static_cast<uint32_t>(start);
+    conn.SendLength = static_cast<uint32_t>(end - start + 1);
+    conn.ContentRange =
+        std::to_string(start) + "-" + std::to_string(end) + "/" + std::to_string(size);
+}
+
+}  // namespace palvex
