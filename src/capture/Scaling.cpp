@@ -164,8 +164,9 @@ void ShrinkAveraged(TBitmap& bitmap, int maxW, int maxH) {
 }
 
 bool FitInto(TBitmap& bitmap, int maxW, int maxH) {
-    maxW = std::max(maxW, 1);
-    maxH = std::max(maxH, 1);
+    // No bitmap is larger than kMaxBitmapSide, and the doubled box must not overflow.
+    maxW = std::clamp(maxW, 1, kMaxBitmapSide);
+    maxH = std::clamp(maxH, 1, kMaxBitmapSide);
     if (bitmap.Empty() || Fits(bitmap, maxW, maxH)) return false;
     double x = 1;
     for (;;) {
