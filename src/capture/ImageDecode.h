@@ -1,0 +1,30 @@
+#pragma once
+// Decoding image files (BMP, GIF, JPEG, PNG, TIFF) into 24-bit bitmaps. Every
+// decoder takes the whole file in memory, refuses pictures beyond the bitmap
+// limits and answers nothing for files it cannot read, however malformed.
+
+#include <cstddef>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "capture/Bitmap.h"
+#include "capture/BmpFormat.h"
+
+namespace palvex {
+
+// Larger files are not read at all.
+constexpr size_t kMaxImageFileBytes = 256 * 1024 * 1024;
+
+// Decoders of one format each; GIF yields its first frame on its screen.
+std::optional<TBitmap> DecodeJpeg(std::span<const uint8_t> file);
+std::optional<TBitmap> DecodePng(std::span<const uint8_t> file);
+std::optional<TBitmap> DecodeGif(std::span<const uint8_t> file);
+std::optional<TBitmap> DecodeTiff(std::span<const uint8_t> file);
+
+// Decodes by the file's signature (not its name).
+std::optional<TBitmap> DecodeImage(std::span<const uint8_t> file);
+// Reads and decodes the file at a wide path; nothing when it cannot.
+std::optional<TBitmap> LoadImageAsBitmap(const std::u16string& path);
+
+}  // namespace palvex
