@@ -7,6 +7,7 @@
 #include "common/Codecs.h"
 #include "common/Paths.h"
 #include "common/TextConv.h"
+#include "server/AccessControl.h"
 #include "server/DirectoryListingBase.h"
 #include "server/MimeTypes.h"
 #include "server/RequestPath.h"
@@ -177,7 +178,7 @@ bool IsForbiddenName(std::u16string_view fileName) {
 }
 
 void DispatchRequest(THttpServerThread& conn) {
-    const TProtectedFolders* folders = nullptr;
+    const TProtectedFolders* folders = ActiveProtectedFolders();
     TRequestPath p;
     ParseRequestPath(conn, conn.RequestURI, p);
     if (p.Kind == kPathInvalid) {
@@ -199,7 +200,13 @@ void ServeFile(THttpServerThread& conn, TRequestPath& p, const std::u16string& r
         if (!ResolveKind(conn, p, root)) return;
     }
     if (p.RelPath.empty()) p.RelPath.assign(1, u'\\');
-    (void)folders;
+    if (folders) {
+        conn.Realm = CheckProtectedFolder(conn, WideToAnsi(p.RelPath), *folders);
+        if (!conn.Realm.empty()) {
+            conn.Status = rsAuthRequired;
+            return;
+        }
+    }
     std::u16string fullName = JoinRootPath(root, p.RelPath == u"\\" ? u"" : p.RelPath);
     if (p.Kind == kPathFolder) fullName += Widen(conn.Server->IndexName);
     struct stat st {};

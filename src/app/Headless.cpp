@@ -1,0 +1,82 @@
+#include "app/Headless.h"
+
+#include <csignal>
+#include <cstdio>
+#include <mutex>
+#include <string>
+
+#include "config/Flags.h"
+#include "config/PathOps.h"
+#include "config/ServerSetup.h"
+#include "config/Settings.h"
+#include "server/AccessControl.h"
+#include "server/HttpServer.h"
+#include "server/LogText.h"
+#include "server/ServerThread.h"
+
+namespace palvex {
+
+namespace {
+
+void PrintLine(const std::string& line) {
+    std::fputs((line + "\n").c_str(), stdout);
+    std::fflush(stdout);
+}
+
+// A message line: time and text, as the log screen shows its green and red lines.
+void LogMessage(const std::string& text) {
+    std::lock_guard lock(HookLock);
+    PrintLine(FormatLogColumns(LogTimeNow(), "", "", text));
+}
+
+// The answer-head hook: one line per answered request.
+void LogRequestToStdout(THttpServerThread& conn) {
+    if (conn.NoLog) return;
+    const std::string time = StampLogTime(conn);
+    conn.SpeedLimit = GlobalSpeedLimit.load();
+    PrintLine(FormatLogColumns(time, LogClientText(conn), LogStatusOf(conn, false).Text,
+                               LogPathText(conn)));
+}
+
+void ApplyLimitSetting(const std::string& limit) {
+    uint8_t value = 0;
+    if (HasFlag("Request:1KBps", limit)) value = 1;
+    if (HasFlag("Request:4KBps", limit)) value = 2;
+    GlobalSpeedLimit = value;
+}
+
+sigset_t StopSignals() {
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGINT);
+    sigaddset(&set, SIGTERM);
+    return set;
+}
+
+}  // namespace
+
+void BlockStopSignals() {
+    const sigset_t set = StopSignals();
+    pthread_sigmask(SIG_BLOCK, &set, nullptr);
+}
+
+int RunHeadless() {
+    const TServerSettings& settings = GlobalSettings();
+    ApplyLimitSetting(settings.Limit);
+    AppHeaderHook = LogRequestToStdout;
+    if (!FolderExists(settings.Root)) LogMessage("Root-Pfad existiert nicht");
+    if (!StartConfiguredServer(!settings.PortGiven)) {
+        LogMessage("Webserver an Port " + std::to_string(GlobalServer().Port) +
+                   " konnte nicht gestartet werden.");
+        LogMessage("Server NICHT gestartet");
+        return 1;
+    }
+    LogMessage("Server gestartet an Port " + std::to_string(GlobalServer().Port));
+    const sigset_t set = StopSignals();
+    int signal = 0;
+    sigwait(&set, &signal);
+    StopConfiguredServer();
+    return 0;
+}
+
+}  // namespace palvex
