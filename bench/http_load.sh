@@ -12,7 +12,9 @@ cleanup() { kill "${ppid:-}" "${npid:-}" 2>/dev/null || true; rm -rf "$work"; }
 trap cleanup EXIT
 
 mkdir -p "$work/www" "$work/nginx"
+chmod 755 "$work"
 head -c 1024 /dev/urandom | base64 -w0 | head -c 1024 > "$work/www/1k.txt"
+chmod -R a+rX "$work/www"
 touch "$work/palvex"
 pport=18431
 nport=18432
