@@ -11,9 +11,10 @@
 
 namespace palvex {
 
-TProtectedFolders ProtectedFolders;
-std::vector<TIPRange> BlockRanges;
-std::vector<TIPRange> PermitRanges;
+// Never freed: a connection thread may still run its hooks after main returns.
+TProtectedFolders& ProtectedFolders = *new TProtectedFolders;
+std::vector<TIPRange>& BlockRanges = *new std::vector<TIPRange>;
+std::vector<TIPRange>& PermitRanges = *new std::vector<TIPRange>;
 THook AppHeaderHook = nullptr;
 
 namespace {

@@ -6,7 +6,8 @@
 
 namespace palvex {
 
-TClientTable ClientTable;
+// Never freed: a connection thread may still use it after main returns.
+TClientTable& ClientTable = *new TClientTable;
 
 namespace {
 

@@ -69,7 +69,7 @@ class TClientTable {
 };
 
 // The program's table. Used inside HookLock only.
-extern TClientTable ClientTable;
+extern TClientTable& ClientTable;
 
 // ClientTable.Find.
 TClientEntry* FindClientEntry(uint32_t address, bool create, uint32_t now);
