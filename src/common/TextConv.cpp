@@ -1,5 +1,8 @@
 #include "common/TextConv.h"
 
+#include <locale.h>
+#include <wctype.h>
+
 namespace palvex {
 
 namespace {
@@ -155,6 +158,28 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
         if (x != y) return false;
     }
     return true;
+}
+
+std::u16string WideLower(std::u16string_view text) {
+    // A locale of its own: the process locale stays "C" for every other call.
+    static const locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr);
+    std::u16string out(text);
+    for (char16_t& c : out) {
+        if (c < 0x80) {
+            if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c | 0x20);
+        } else if (utf8 && (c < 0xD800 || c > 0xDFFF)) {
+            const wint_t lower = towlower_l(c, utf8);
+            if (lower <= 0xFFFF && (lower < 0xD800 || lower > 0xDFFF))
+                c = static_cast<char16_t>(lower);
+        }
+    }
+    return out;
+}
+
+std::string Utf8Lower(std::string_view text) {
+    for (char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80) return WideToUtf8(WideLower(Utf8ToWide(text)));
+    return AsciiLower(text);
 }
 
 std::string_view TrimBlanks(std::string_view text) {

@@ -32,6 +32,11 @@ std::string AsciiLower(std::string_view text);
 std::u16string AsciiUpper(std::u16string_view text);
 std::u16string AsciiLower(std::u16string_view text);
 bool EqualsNoCase(std::string_view a, std::string_view b);
+// Full lower-case mapping of the letters of every script (BMP code units), so
+// that "Ärger" and "ärger" compare equal as they would under a Latin code page.
+std::u16string WideLower(std::u16string_view text);
+// The same on UTF-8 text; pure ASCII takes the fast path.
+std::string Utf8Lower(std::string_view text);
 
 // Removes characters with a code of 32 or less from both ends.
 std::string_view TrimBlanks(std::string_view text);

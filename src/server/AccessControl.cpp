@@ -98,7 +98,7 @@ class TGroupCoder {
 
 // "Fotos/2009" -> "fotos\2009\"; the root ("/") -> "\".
 std::string NormaliseFolder(std::string_view folder) {
-    std::string out = AsciiLower(TrimBlanks(folder));
+    std::string out = Utf8Lower(TrimBlanks(folder));
     for (char& c : out)
         if (c == '/') c = '\\';
     const size_t first = out.find_first_not_of('\\');
@@ -192,6 +192,16 @@ const TProtectedFolders* ActiveProtectedFolders() {
 
 const TProtectedFolder* MatchProtectedFolder(const TProtectedFolders& folders,
                                              std::string_view path) {
+    // Folders are stored lower-cased in every script; a path with letters
+    // beyond ASCII is folded the same way before the prefix test.
+    std::string folded;
+    for (char c : path) {
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            folded = Utf8Lower(path);
+            path = folded;
+            break;
+        }
+    }
     for (const TProtectedFolder& entry : folders.Folders) {
         // Protecting the root protects everything below it, not just its listing.
         if (entry.Folder == kRootFolder) return &entry;

@@ -43,6 +43,12 @@ TEST(TextConv, CaseMappingTouchesAsciiLettersOnly) {
     EXPECT_FALSE(EqualsNoCase("a[", "A{"));
 }
 
+TEST(TextConv, LowerCaseCoversEveryScript) {
+    EXPECT_EQ(WideLower(u"ÄRGER Ökonomie ÀÉ ΑΒΓ ДОМ Ǆ"), u"ärger ökonomie àé αβγ дом ǆ");
+    EXPECT_EQ(Utf8Lower("\xC3\x84RGER/x"), "\xC3\xA4rger/x");
+    EXPECT_EQ(Utf8Lower("Plain/ASCII"), "plain/ascii");
+}
+
 TEST(TextConv, ParseIntTakesWholeNumbersOnly) {
     long long v = 0;
     EXPECT_TRUE(ParseInt(" 42 ", v));

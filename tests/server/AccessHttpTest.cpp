@@ -1,0 +1,118 @@
+// Protected folders and the request filter through the real server, including
+// attempts to reach protected files by other spellings of their paths.
+
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "common/TextConv.h"
+#include "config/IpFilter.h"
+#include "server/AccessControl.h"
+#include "server/StaticFiles.h"
+#include "support/TempDir.h"
+#include "support/TestServer.h"
+
+namespace palvex {
+namespace {
+
+using test::Exchange;
+
+constexpr const char* kChallenge =
+    "HTTP/1.0 401 Authorization Required\r\nServer: morvi/1.3 (Win32)\r\n"
+    "WWW-Authenticate: Basic realm=\"Login0\"\r\nContent-Type: text/plain\r\n"
+    "Cache-Control: no-cache\r\nConnection: close\r\n\r\nAuthorization required";
+
+// anna:geheim, bob:pw, carl:x (Base64).
+constexpr const char* kAnna = "Authorization: Basic YW5uYTpnZWhlaW0=\r\n";
+constexpr const char* kBob = "Authorization: Basic Ym9iOnB3\r\n";
+constexpr const char* kCarl = "Authorization: Basic Y2FybDp4\r\n";
+
+class AccessHttp : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        root_.Write("private/secret.txt", "secret");
+        root_.Write("private/sub/deep.txt", "deep");
+        root_.Write("privatestuff/open.txt", "open");
+        root_.Write("admin/a.txt", "admin");
+        root_.Write("\xC3\x84rger/x.txt", "umlaut");
+        root_.Write("public.txt", "public");
+        ApplyProtectedFolders("private:Freunde|admin:Admin|\xC3\xA4rger:Admin",
+                              "anna:geheim:Freunde|bob:pw:*|carl:x:Nobody");
+        ReloadIPFilter("");
+        server_ = &test::StartTestServer(DispatchRequest, FilterRequest);
+        server_->Root = Utf8ToWide(root_.Path());
+    }
+    void TearDown() override {
+        StopServer(*server_);
+        ApplyProtectedFolders("", "");
+        ReloadIPFilter("");
+    }
+    std::string Get(const std::string& target, const std::string& extra = "") {
+        return Exchange(server_->Port, "GET " + target + " HTTP/1.0\r\n" + extra + "\r\n");
+    }
+    bool Served(const std::string& target, const std::string& extra = "") {
+        return Get(target, extra).starts_with("HTTP/1.0 200");
+    }
+    test::TempDir root_;
+    THttpServer* server_ = nullptr;
+};
+
+TEST_F(AccessHttp, ChallengeAndAdmission) {
+    EXPECT_EQ(Get("/private/secret.txt"), kChallenge);
+    EXPECT_TRUE(Served("/private/secret.txt", kAnna));
+    EXPECT_TRUE(Served("/private/sub/deep.txt", kBob));  // a user in group * enters everywhere
+    EXPECT_EQ(Get("/private/secret.txt", kCarl), kChallenge);
+    EXPECT_TRUE(Get("/admin/a.txt", kAnna).starts_with("HTTP/1.0 401"));
+    EXPECT_NE(Get("/admin/a.txt").find("realm=\"Login1\""), std::string::npos);
+    EXPECT_TRUE(Served("/privatestuff/open.txt"));
+    EXPECT_TRUE(Served("/public.txt"));
+    EXPECT_TRUE(Get("/private/missing.txt").starts_with("HTTP/1.0 404"));
+    EXPECT_TRUE(Get("/private/*extra/online.txt").starts_with("HTTP/1.0 404"));  // not challenged
+}
+
+TEST_F(AccessHttp, OtherSpellingsOfAProtectedPathAreChallengedToo) {
+    for (const char* target :
+         {"/PRIVATE/secret.txt", "/Private/secret.txt", "//private/secret.txt",
+          "/private//secret.txt", "/./private/secret.txt", "/private/./secret.txt",
+          "/%70rivate/secret.txt", "/private%2Fsecret.txt", "/private%5Csecret.txt",
+          "\\private\\secret.txt", "/private/sub/../secret.txt", "/private", "/private/",
+          "/%u0070rivate/secret.txt", "/%C3%84rger/x.txt", "/%C4rger/x.txt"}) {
+        const std::string answer = Get(target);
+        EXPECT_FALSE(answer.starts_with("HTTP/1.0 200")) << target << "\n" << answer;
+        EXPECT_EQ(answer.find("secret"), std::string::npos) << target;
+    }
+    // A forwarded address changes the client, not the rules.
+    EXPECT_EQ(Get("/private/secret.txt", "X-Forwarded-For: 84.1.2.3\r\n"), kChallenge);
+}
+
+TEST_F(AccessHttp, HostileAuthorizationValuesAreRefusedQuietly) {
+    for (const std::string& value : std::vector<std::string>{
+             "Basic", "Basic ", "Basic ====", "Basic YW5uYTpnZWhlaW0",
+             "Basic YW5uYTpnZWhlaW0=====", "Basic " + std::string(4000, 'A'), "Basic YW5uYQ==",
+             "Basic OmdlaGVpbQ==", "Bearer YW5uYTpnZWhlaW0=", "Basic \x01\x02\xff"}) {
+        const std::string answer = Get("/private/secret.txt", "Authorization: " + value + "\r\n");
+        EXPECT_TRUE(answer.empty() || answer.starts_with("HTTP/1.0 401") ||
+                    answer.starts_with("HTTP/1.0 200"))
+            << value;
+    }
+    // "YW5uYTpnZWhlaW0" is anna:geheim without its padding, which still decodes whole.
+    EXPECT_TRUE(Served("/private/secret.txt", "Authorization: Basic YW5uYTpnZWhlaW0\r\n"));
+    EXPECT_EQ(Get("/private/secret.txt", "Authorization: Basic YW5uYTpHRUhFSU0=\r\n"), kChallenge);
+}
+
+TEST_F(AccessHttp, BlockedPeersAndOtherMethodsGetNoAnswer) {
+    EXPECT_EQ(Exchange(server_->Port, "PUT /x HTTP/1.0\r\nContent-Length: 5\r\n\r\nhello"), "");
+    EXPECT_EQ(Exchange(server_->Port, "OPTIONS * HTTP/1.0\r\n\r\n"), "");
+    ReloadIPFilter("block:127.0.0.0-127.255.255.255");
+    EXPECT_EQ(Get("/public.txt"), "");
+    EXPECT_EQ(Get("/public.txt", "X-Forwarded-For: 84.1.2.3\r\n"),
+              "");  // the socket address counts
+    ReloadIPFilter("block:0.0.0.0-255.255.255.255,permit:127.0.0.1");
+    EXPECT_TRUE(Served("/public.txt"));
+    ReloadIPFilter("permit:1.2.3.4");
+    EXPECT_TRUE(Served("/public.txt"));
+}
+
+}  // namespace
+}  // namespace palvex
