@@ -31,7 +31,21 @@ struct Answer {
 Answer g_answer;
 std::string g_seenBody;
 std::string g_seenUri;
-std::atomic<THttpServerThread*> g_running{nullptr};
+
+// The test thread shares these with the handlers as the user interface
+// would: inside HookLock.
+void SetAnswer(const Answer& answer) {
+    std::lock_guard lock(HookLock);
+    g_answer = answer;
+}
+std::string SeenBody() {
+    std::lock_guard lock(HookLock);
+    return g_seenBody;
+}
+std::string SeenUri() {
+    std::lock_guard lock(HookLock);
+    return g_seenUri;
+}
 
 void TestHandler(THttpServerThread& conn) {
     conn.Status = g_answer.Status;
@@ -40,7 +54,6 @@ void TestHandler(THttpServerThread& conn) {
     conn.SpeedLimit = g_answer.SpeedLimit;
     g_seenBody = conn.RequestBody;
     g_seenUri = conn.RequestURI;
-    g_running = &conn;
 }
 
 void RefuseAll(THttpServerThread& conn) {
@@ -51,7 +64,7 @@ void RefuseAll(THttpServerThread& conn) {
 class HttpServerTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        g_answer = Answer();
+        SetAnswer(Answer());
         g_seenBody.clear();
         g_seenUri.clear();
         server_ = &StartTestServer(TestHandler);
@@ -96,28 +109,28 @@ TEST_F(HttpServerTest, EveryStatusHasItsExactHeadAndDefaultBody) {
         {9, "HTTP/1.0 400 Bad Request\r\nServer: morvi/1.3 (Win32)\r\nConnection: close\r\n\r\n "},
     };
     for (const auto& c : cases) {
-        g_answer.Status = c.status;
+        SetAnswer(Answer{c.status});
         EXPECT_EQ(Get(), c.answer) << int(c.status);
     }
 }
 
 TEST_F(HttpServerTest, OwnErrorPageAndContentLengthRules) {
-    g_answer = {rsNotFound, "<p>gone, really!</p>", "text/html"};
+    SetAnswer(Answer{rsNotFound, "<p>gone, really!</p>", "text/html"});
     EXPECT_EQ(Get(),
               "HTTP/1.0 404 Not found\r\nServer: morvi/1.3 (Win32)\r\nContent-Type: "
               "text/html\r\nConnection: close\r\n\r\n<p>gone, really!</p>");
-    g_answer = {rsOk, "hello", "text/plain"};
+    SetAnswer(Answer{rsOk, "hello", "text/plain"});
     EXPECT_EQ(Get(),
               "HTTP/1.0 200 Ok\r\nServer: morvi/1.3 (Win32)\r\nContent-Type: "
               "text/plain\r\nContent-Length: 5\r\nConnection: close\r\n\r\nhello");
-    g_answer = {rsOk, "x", "text/plain"};  // one byte: no length line
+    SetAnswer(Answer{rsOk, "x", "text/plain"});  // one byte: no length line
     EXPECT_EQ(Get(),
               "HTTP/1.0 200 Ok\r\nServer: morvi/1.3 (Win32)\r\nContent-Type: "
               "text/plain\r\nConnection: close\r\n\r\nx");
 }
 
 TEST_F(HttpServerTest, HeadAnswersWithLengthAndOneBlank) {
-    g_answer = {rsOk, std::string(5000, 'a'), "text/plain"};
+    SetAnswer(Answer{rsOk, std::string(5000, 'a'), "text/plain"});
     EXPECT_EQ(Get("HEAD / HTTP/1.0\r\n\r\n"),
               "HTTP/1.0 200 Ok\r\nServer: morvi/1.3 (Win32)\r\nContent-Type: "
               "text/plain\r\nContent-Length: 5000\r\nConnection: close\r\n\r\n ");
@@ -136,7 +149,7 @@ TEST_F(HttpServerTest, HeadWithoutBlankLineIsAnsweredWhenPeerCloses) {
     shutdown(s, SHUT_WR);
     EXPECT_TRUE(test::ReadAll(s).starts_with("HTTP/1.0 200 Ok"));
     close(s);
-    EXPECT_EQ(g_seenUri, "/closing");
+    EXPECT_EQ(SeenUri(), "/closing");
 }
 
 TEST_F(HttpServerTest, PostBodyInTwoPacketsAndEarlyHalfClose) {
@@ -146,21 +159,21 @@ TEST_F(HttpServerTest, PostBodyInTwoPacketsAndEarlyHalfClose) {
     test::SendAll(s, "67890");
     EXPECT_TRUE(test::ReadAll(s).starts_with("HTTP/1.0 200 Ok"));
     close(s);
-    EXPECT_EQ(g_seenBody, "1234567890");
+    EXPECT_EQ(SeenBody(), "1234567890");
 
     s = test::Connect(server_->Port);
     test::SendAll(s, "POST / HTTP/1.0\r\nContent-Length: 10\r\n\r\n1234");
     shutdown(s, SHUT_WR);
     EXPECT_TRUE(test::ReadAll(s).starts_with("HTTP/1.0 200 Ok"));
     close(s);
-    EXPECT_EQ(g_seenBody, "1234");
+    EXPECT_EQ(SeenBody(), "1234");
 }
 
 TEST_F(HttpServerTest, LargeBodyArrivesWhole) {
     const std::string body(300000, 'b');
     EXPECT_TRUE(Get("POST / HTTP/1.0\r\nContent-Length: 300000\r\n\r\n" + body)
                     .starts_with("HTTP/1.0 200 Ok"));
-    EXPECT_EQ(g_seenBody, body);
+    EXPECT_EQ(SeenBody(), body);
 }
 
 TEST_F(HttpServerTest, SilentAndIdleClientsGetNothing) {
@@ -186,7 +199,7 @@ TEST_F(HttpServerTest, GarbageAndVanishingClientsLeaveNoThreads) {
         test::SendAll(s, i % 2 ? garbage + "\r\n\r\n" : "GET / HTTP/1.0\r\n\r\n");
         close(s);  // gone before the answer
     }
-    g_answer = {rsOk, std::string(2000000, 'z'), "text/plain"};
+    SetAnswer(Answer{rsOk, std::string(2000000, 'z'), "text/plain"});
     const int s = test::Connect(server_->Port);
     test::SendAll(s, "GET / HTTP/1.0\r\n\r\n");
     char buf[1000];
@@ -206,7 +219,7 @@ TEST(HttpServerHooks, RequestParsedHookRefusesWithoutAnswer) {
 // Bytes per second of a throttled 4096-byte (SpeedLimit 1) or 8192-byte
 // (SpeedLimit 2) body, measured at the client.
 double MeasureRate(THttpServer& server, uint8_t limit, size_t bytes) {
-    g_answer = {rsOk, std::string(bytes, 'r'), "text/plain", limit};
+    SetAnswer(Answer{rsOk, std::string(bytes, 'r'), "text/plain", limit});
     const auto start = std::chrono::steady_clock::now();
     const std::string answer = Exchange(server.Port, "GET / HTTP/1.0\r\n\r\n");
     const double seconds =
@@ -228,21 +241,19 @@ TEST_F(HttpServerTest, ThrottledRates) {
 }
 
 TEST_F(HttpServerTest, SmallBodyIgnoresSpeedLimit) {
-    g_answer = {rsOk, std::string(300, 's'), "text/plain", 1};
+    SetAnswer(Answer{rsOk, std::string(300, 's'), "text/plain", 1});
     const auto start = std::chrono::steady_clock::now();
     EXPECT_TRUE(Get().ends_with(std::string(300, 's')));
     EXPECT_LT(std::chrono::steady_clock::now() - start, 500ms);
 }
 
 TEST_F(HttpServerTest, AbortStopsThrottledTransferWithinAPass) {
-    g_answer = {rsOk, std::string(20000, 'a'), "text/plain", 1};
-    g_running = nullptr;
+    SetAnswer(Answer{rsOk, std::string(20000, 'a'), "text/plain", 1});
     const int s = test::Connect(server_->Port);
     test::SendAll(s, "GET / HTTP/1.0\r\n\r\n");
     std::this_thread::sleep_for(1500ms);
-    ASSERT_NE(g_running.load(), nullptr);
     const auto start = std::chrono::steady_clock::now();
-    g_running.load()->Abort = true;
+    AbortAllConnections(*server_);
     const std::string answer = test::ReadAll(s);
     EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
     EXPECT_LT(answer.size(), 20000u);
@@ -250,7 +261,7 @@ TEST_F(HttpServerTest, AbortStopsThrottledTransferWithinAPass) {
 }
 
 TEST_F(HttpServerTest, StopDuringSlowTransferEndsItQuickly) {
-    g_answer = {rsOk, std::string(50000, 'a'), "text/plain", 1};
+    SetAnswer(Answer{rsOk, std::string(50000, 'a'), "text/plain", 1});
     const int s = test::Connect(server_->Port);
     test::SendAll(s, "GET / HTTP/1.0\r\n\r\n");
     std::this_thread::sleep_for(500ms);

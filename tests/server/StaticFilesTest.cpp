@@ -132,6 +132,11 @@ std::string Digits(size_t n) {
 
 uint8_t g_speedLimit = 0;
 
+void SetSpeedLimit(uint8_t limit) {
+    std::lock_guard lock(HookLock);
+    g_speedLimit = limit;
+}
+
 void ServeAndThrottle(THttpServerThread& conn) {
     DispatchRequest(conn);
     conn.SpeedLimit = g_speedLimit;
@@ -140,7 +145,7 @@ void ServeAndThrottle(THttpServerThread& conn) {
 class StaticFilesHttp : public ::testing::Test {
   protected:
     void SetUp() override {
-        g_speedLimit = 0;
+        SetSpeedLimit(0);
         root_.Write("a.txt", Digits(1000));
         root_.Write("sub/index.html", "<p>sub</p>");
         root_.Write("nodir/x.txt", "x");
@@ -241,7 +246,7 @@ TEST_F(StaticFilesHttp, LargeFilesStreamWholeAndHeadReadsNothing) {
 }
 
 TEST_F(StaticFilesHttp, FourthLargeTransferToOnePeerIsRefused) {
-    g_speedLimit = 2;  // keep the first three running
+    SetSpeedLimit(2);  // keep the first three running
     std::vector<int> running;
     for (int i = 0; i < 3; ++i) {
         running.push_back(test::Connect(server_->Port));
@@ -256,17 +261,17 @@ TEST_F(StaticFilesHttp, FourthLargeTransferToOnePeerIsRefused) {
     for (int s : running)
         close(s);
     EXPECT_TRUE(test::WaitIdle(*server_));
-    g_speedLimit = 0;
+    SetSpeedLimit(0);
     EXPECT_TRUE(Get("/big.bin", "Range: bytes=0-99\r\n").starts_with("HTTP/1.0 206"));
 }
 
 TEST_F(StaticFilesHttp, FileTruncatedWhileStreamingEndsShort) {
-    g_speedLimit = 2;
+    SetSpeedLimit(2);
     const int s = test::Connect(server_->Port);
     test::SendAll(s, "GET /big.bin HTTP/1.0\r\n\r\n");
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     ASSERT_EQ(truncate((root_.Path() + "big.bin").c_str(), 40000), 0);
-    g_speedLimit = 0;
+    SetSpeedLimit(0);
     std::string head, body;
     SplitAnswer(test::ReadAll(s, std::chrono::seconds(30)), head, body);
     close(s);

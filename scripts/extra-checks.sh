@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# The checks beyond the two plain test runs: the server tests under
+# ThreadSanitizer, and every libFuzzer target for a short bounded time
+# (FUZZ_SECONDS, default 5) from its seed corpus.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+jobs=$(nproc)
+fuzz_seconds=${FUZZ_SECONDS:-5}
+
+# ThreadSanitizer: everything that runs connection threads.
+cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPALVEX_TSAN=ON \
+  -DPALVEX_BENCH=OFF >/dev/null
+ninja -C build-tsan -j "$jobs" palvex_tests palvex
+TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+  ctest --test-dir build-tsan --output-on-failure -j "$jobs" \
+  -R 'HttpServer|StaticFiles|AccessHttp|Chat|Webcam|Capture|process\.'
+
+# Fuzzing: clang with libFuzzer, AddressSanitizer and UBSan.
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DPALVEX_FUZZ=ON -DPALVEX_SANITIZE=ON -DPALVEX_BENCH=OFF >/dev/null
+targets=$(cd tests/fuzz && ls Fuzz*.cpp | sed 's/\.cpp$//')
+# shellcheck disable=SC2086
+ninja -C build-fuzz -j "$jobs" $targets
+for t in $targets; do
+  corpus=$(mktemp -d)
+  cp -r "tests/fuzz/corpus/$t/." "$corpus/" 2>/dev/null || true
+  echo "== fuzz $t for ${fuzz_seconds}s"
+  "build-fuzz/tests/fuzz/$t" -max_total_time="$fuzz_seconds" -timeout=10 -rss_limit_mb=2048 \
+    -print_final_stats=1 "$corpus" 2>&1 | grep -E 'stat::number_of_executed_units|ERROR|SUMMARY' || true
+  status=${PIPESTATUS[0]}
+  rm -rf "$corpus"
+  [ "$status" -eq 0 ] || { echo "fuzz target $t failed"; exit 1; }
+done
