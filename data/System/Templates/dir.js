@@ -32,17 +32,23 @@ function TnPump() {
     while (TnRunning < TnParallel && TnQueue.length > 0) TnLoad(TnQueue.shift());
 }
 
+// Loads one thumbnail; a failed one gets its placeholder back and may be retried.
 function TnLoad(img) {
     TnRunning++;
-    var finished = function (state) {
+    var finished = function (loaded) {
         img.onload = img.onerror = null;
-        img.className = state;
-        img.setAttribute("data-tn", state);
+        img.className = loaded ? "TnLoaded" : "";
+        if (loaded) {
+            img.setAttribute("data-tn", "TnLoaded");
+        } else {
+            img.removeAttribute("data-tn");
+            img.src = "/*extra/tn.gif";
+        }
         TnRunning--;
         TnPump();
     };
-    img.onload = function () { finished("TnLoaded"); };
-    img.onerror = function () { finished("TnFailed"); };
+    img.onload = function () { finished(true); };
+    img.onerror = function () { finished(false); };
     img.className = "TnLoading";
     img.src = img.getAttribute("url") + "?tn=" + TnEdge();
 }
