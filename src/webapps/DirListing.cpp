@@ -108,7 +108,8 @@ void NormaliseFolderPath(std::u16string& rel, bool& slashed) {
 }
 
 // Absolute link prefix ("/pics/") for a folder that was named without its
-// trailing slash, else empty (links relative to the page).
+// trailing slash, else empty (links relative to the page). Never shortened:
+// a cut prefix would point every link of a deep folder elsewhere.
 std::string LinkPrefix(const std::u16string& rel, bool slashed) {
     if (!slashed || rel.empty()) return {};
     return UrlEncodePath(AnsiToWide(WideToAnsi(BackslashesToSlashes(u"/" + rel))));
