@@ -1,0 +1,133 @@
+// The per-folder cache behind the listing: description documents, entry
+// lists and the folder scan.
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <thread>
+
+#include "common/Paths.h"
+#include "common/SystemTime.h"
+#include "common/TextConv.h"
+#include "webapps/DirListing.h"
+
+namespace palvex {
+
+std::atomic<int> BusyFlag{0};
+
+namespace {
+
+// Closes the enumeration on every way out.
+struct TDirCloser {
+    void operator()(DIR* dir) const { closedir(dir); }
+};
+using TDirHandle = std::unique_ptr<DIR, TDirCloser>;
+
+// Waits a little for a running scan or thumbnail load, then claims the flag anyway.
+void ClaimBusyFlag() {
+    for (int round = 0; round < kBusyWaitRounds && BusyFlag.load() != 0; ++round)
+        std::this_thread::sleep_for(std::chrono::milliseconds(kBusyWaitMillis));
+    BusyFlag.store(1);
+}
+
+// Linux has no hidden attribute: a leading dot hides a name ("." and ".." aside).
+bool IsHiddenName(std::u16string_view name) {
+    return name.starts_with(u'.') && name != u"." && name != u"..";
+}
+
+// True for entries that never appear in a listing.
+bool IsUnlistedName(std::u16string_view name, bool atRoot) {
+    if (name.empty() || name.size() > kMaxListedNameChars || name == u".") return true;
+    if (name == u"..") return atRoot;
+    if (IsHiddenName(name)) return true;
+    const std::u16string lower = AsciiLower(name);
+    return lower == u".htaccess" || lower == u".fileinfo";
+}
+
+// The listed size of an entry: 0 for a folder, the byte size for a file;
+// false when the entry is not listed (unreadable, empty, 2 GiB or more, or
+// neither file nor folder).
+bool ListedSize(int dirFd, const char* name, int32_t& size) {
+    struct stat st {};
+    if (fstatat(dirFd, name, &st, 0) != 0) return false;
+    const uint64_t bytes = static_cast<uint64_t>(st.st_size);
+    if ((bytes >> 32) != 0) return false;
+    if (S_ISDIR(st.st_mode)) {
+        size = 0;
+        return true;
+    }
+    size = static_cast<int32_t>(static_cast<uint32_t>(bytes));
+    return S_ISREG(st.st_mode) && size >= 1;
+}
+
+// Reads the entries of an open folder into list, up to kMaxListedEntries.
+void ReadEntries(DIR* dir, bool atRoot, TWStringList& list) {
+    size_t added = 0;
+    while (added < kMaxListedEntries) {
+        const dirent* entry = readdir(dir);
+        if (!entry) break;
+        const std::u16string name = Utf8ToWide(entry->d_name);
+        int32_t size = 0;
+        if (IsUnlistedName(name, atRoot) || !ListedSize(dirfd(dir), entry->d_name, size)) continue;
+        list.AddObject(name, size);
+        ++added;
+    }
+}
+
+}  // namespace
+
+TKnownDir::TKnownDir(std::u16string rootFolder, std::u16string relativePath)
+    : Key(rootFolder + relativePath),
+      RootFolder(std::move(rootFolder)),
+      RelativePath(std::move(relativePath)) {}
+
+std::unordered_map<std::u16string, std::unique_ptr<TKnownDir>>& KnownDirs() {
+    static auto* dirs = new std::unordered_map<std::u16string, std::unique_ptr<TKnownDir>>;
+    return *dirs;
+}
+
+TKnownDir* FindKnownDir(const std::u16string& rootFolder, const std::u16string& relativePath) {
+    auto& dirs = KnownDirs();
+    if (auto found = dirs.find(rootFolder + relativePath); found != dirs.end())
+        return found->second.get();
+    const std::u16string folder = JoinRootPath(rootFolder, relativePath);
+    if (!IsDirectory(folder)) return nullptr;
+    auto d = std::make_unique<TKnownDir>(rootFolder, relativePath);
+    d->FileInfo.LoadFromFile(folder + std::u16string(kFileInfoName));
+    TKnownDir* result = d.get();
+    dirs.emplace(d->Key, std::move(d));
+    return result;
+}
+
+bool RefreshEntries(TKnownDir& d) {
+    const double age = NowDateTime() - d.ScanTime;
+    if (d.Entries && age >= 0 && age <= kEntriesFreshDays) return true;
+    return ScanDirectory(d);
+}
+
+bool ScanDirectory(TKnownDir& d) {
+    if (d.Entries) {
+        d.Entries->Clear();
+    } else {
+        // Case only breaks ties: two names that differ in case alone are both
+        // listed, which a Linux folder can hold.
+        d.Entries = std::make_unique<TWStringList>();
+        d.Entries->SetCaseSensitive(true);
+        d.Entries->SetSorted(true);
+    }
+    ClaimBusyFlag();
+    TDirHandle dir(opendir(FsPath(JoinRootPath(d.RootFolder, d.RelativePath)).c_str()));
+    if (!dir) {
+        BusyFlag.store(0);
+        return false;
+    }
+    ReadEntries(dir.get(), d.RelativePath.empty(), *d.Entries);
+    dir.reset();
+    BusyFlag.store(0);
+    d.ScanTime = NowDateTime();
+    return true;
+}
+
+}  // namespace palvex

@@ -1,0 +1,105 @@
+#include "webapps/Router.h"
+
+#include "common/TextConv.h"
+#include "server/ServerThread.h"
+#include "webapps/TextDecode.h"
+
+namespace palvex {
+
+TVirtualRouter ChatHandler = nullptr;
+TVirtualRouter CamHandler = nullptr;
+
+namespace {
+
+// Characters after the "*" that choose the application.
+constexpr size_t kRouteWordChars = 7;
+constexpr std::string_view kTemplateFolder = "System/";
+constexpr std::string_view kTemplateFallbackFolder = "System/Templates/";
+
+// Answers through an application's hook, 404 while it is not installed.
+void HandOver(TVirtualRouter handler, THttpServerThread& conn, const std::u16string& path) {
+    if (handler)
+        handler(conn, path);
+    else
+        conn.Status = rsNotFound;
+}
+
+void SendTemplate(THttpServerThread& conn, std::string_view name, std::string_view contentType) {
+    conn.ResponseBody = LoadTemplate(name);
+    conn.Status = rsOk;
+    conn.ContentType = contentType;
+}
+
+void SendFolderIcon(THttpServerThread& conn) {
+    SendTemplate(conn, "folder.gif", "image/gif");
+    if (conn.ResponseBody.empty()) SendBlankGif(conn);
+}
+
+void SendOnlineProbe(THttpServerThread& conn) {
+    conn.ResponseBody = "1";
+    conn.Status = rsOk;
+    conn.ContentType = "text/plain";
+    conn.NoCache = true;
+}
+
+std::string ReadTemplateFile(std::string_view relPath, const TProgramPaths& paths) {
+    std::string bytes;
+    ReadFileBytes(AnsiToWide(FindProgramFile(relPath, paths)), bytes);
+    return bytes;
+}
+
+}  // namespace
+
+void RouteVirtualPath(THttpServerThread& conn, const std::u16string& path) {
+    const size_t star = path.find(u'*');
+    if (star == std::u16string::npos) {
+        conn.Status = rsBadRequest;
+        return;
+    }
+    const std::u16string word =
+        AsciiLower(std::u16string_view(path).substr(star + 1, kRouteWordChars));
+    if (word.starts_with(u"cam\\"))
+        HandOver(CamHandler, conn, path);
+    else if (word.starts_with(u"chat\\"))
+        HandOver(ChatHandler, conn, path);
+    else if (word.starts_with(u"extra\\"))
+        ServeExtra(conn, path);
+    else
+        conn.Status = rsNotFound;
+}
+
+void ServeExtra(THttpServerThread& conn, const std::u16string& path) {
+    const size_t sep = path.find_last_of(u"\\:");
+    const std::u16string name =
+        AsciiLower(sep == std::u16string::npos ? std::u16string_view(path)
+                                               : std::u16string_view(path).substr(sep + 1));
+    if (name == u"dir.css")
+        SendTemplate(conn, "dir.css", "text/css");
+    else if (name == u"dir.js")
+        SendTemplate(conn, "dir.js", "text/javascript");
+    else if (name == u"folder.gif")
+        SendFolderIcon(conn);
+    else if (name == u"tn.gif")
+        SendTnGif(conn);
+    else if (name == u"transparent.gif")
+        SendBlankGif(conn);
+    else if (name == u"color.gif")
+        SendColorGif(conn);
+    else if (name == u"online.txt")
+        SendOnlineProbe(conn);
+    else
+        conn.Status = rsNotFound;
+}
+
+std::string LoadTemplate(std::string_view name) {
+    return LoadTemplate(name, ProgramPaths());
+}
+
+std::string LoadTemplate(std::string_view name, const TProgramPaths& paths) {
+    std::string bytes = ReadTemplateFile(std::string(kTemplateFolder) + std::string(name), paths);
+    if (bytes.empty())
+        bytes = ReadTemplateFile(std::string(kTemplateFallbackFolder) + std::string(name), paths);
+    return bytes;
+}
+
+}  // namespace palvex
