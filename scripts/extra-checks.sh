@@ -21,13 +21,20 @@ CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWit
 targets=$(cd tests/fuzz && ls Fuzz*.cpp | sed 's/\.cpp$//')
 # shellcheck disable=SC2086
 ninja -C build-fuzz -j "$jobs" $targets
+mkdir -p build-fuzz/artifacts
 for t in $targets; do
   corpus=$(mktemp -d)
   cp -r "tests/fuzz/corpus/$t/." "$corpus/" 2>/dev/null || true
   echo "== fuzz $t for ${fuzz_seconds}s"
+  status=0
   "build-fuzz/tests/fuzz/$t" -max_total_time="$fuzz_seconds" -timeout=10 -rss_limit_mb=2048 \
-    -print_final_stats=1 "$corpus" 2>&1 | grep -E 'stat::number_of_executed_units|ERROR|SUMMARY' || true
-  status=${PIPESTATUS[0]}
+    -print_final_stats=1 -artifact_prefix=build-fuzz/artifacts/ "$corpus" \
+    >"build-fuzz/$t.log" 2>&1 || status=$?
+  grep -E 'stat::number_of_executed_units|ERROR|SUMMARY' "build-fuzz/$t.log" || true
   rm -rf "$corpus"
-  [ "$status" -eq 0 ] || { echo "fuzz target $t failed"; exit 1; }
+  if [ "$status" -ne 0 ]; then
+    tail -40 "build-fuzz/$t.log"
+    echo "fuzz target $t failed; input kept in build-fuzz/artifacts/"
+    exit 1
+  fi
 done

@@ -118,10 +118,18 @@ const std::string& ProgramFolder() {
 
 std::string FindProgramFile(std::string_view relPath, const TProgramPaths& paths) {
     const std::string own = paths.ProgramFolder + std::string(relPath);
-    if (FileExists(own) || FolderExists(own)) return own;
-    const std::string shared =
-        paths.ProgramFolder + std::string(kShareSubFolder) + std::string(relPath);
-    return FileExists(shared) || FolderExists(shared) ? shared : own;
+    // A program that acts as another file still ships its files beside itself.
+    const size_t slash = paths.ExePath.rfind('/');
+    const std::string exeFolder =
+        slash == std::string::npos ? paths.ProgramFolder : paths.ExePath.substr(0, slash + 1);
+    for (const std::string& folder : {paths.ProgramFolder, exeFolder}) {
+        for (const std::string& candidate :
+             {folder + std::string(relPath),
+              folder + std::string(kShareSubFolder) + std::string(relPath)}) {
+            if (FileExists(candidate) || FolderExists(candidate)) return candidate;
+        }
+    }
+    return own;
 }
 
 }  // namespace palvex

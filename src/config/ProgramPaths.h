@@ -50,7 +50,9 @@ const TProgramPaths& ProgramPaths();
 const std::string& ProgramFolder();
 
 // A shipped file (template, help page) below the program folder, or else
-// below ../share/palvex/ beside it; the program-folder path when neither exists.
+// below ../share/palvex/ beside it, then the same beside the running program
+// file (when ActAsOriginExe moved the program folder); the program-folder
+// path when none exists.
 std::string FindProgramFile(std::string_view relPath, const TProgramPaths& paths);
 
 }  // namespace palvex

@@ -1,10 +1,15 @@
 #include "config/ServerSetup.h"
 
+#include "common/Codecs.h"
+#include "common/TextConv.h"
 #include "config/IpFilter.h"
+#include "config/PathOps.h"
 #include "config/Settings.h"
 #include "server/AccessControl.h"
 #include "server/HttpServer.h"
 #include "server/StaticFiles.h"
+#include "webapps/DirListing.h"
+#include "webapps/Router.h"
 
 namespace palvex {
 
@@ -12,6 +17,10 @@ void SetupListing() {
     const TServerSettings& s = GlobalSettings();
     THttpServer& server = GlobalServer();
     server.IndexName = s.Index.empty() ? std::string(kDefaultIndexName) : s.Index;
+    if (!server.DirectoryListing) server.DirectoryListing = std::make_shared<TDirectoryListing>();
+    server.DirectoryListing->Title = s.ListingTitle;
+    server.DirectoryListing->Info = s.ListingInfo;
+    server.DirectoryListing->Background = UrlEncodePath(AnsiToWide(PathToUrl(s.ListingBg)));
 }
 
 bool StartConfiguredServer(bool retryPorts) {
@@ -25,6 +34,7 @@ bool StartConfiguredServer(bool retryPorts) {
     ReloadIPFilter(s.IPFilter);
     ApplyProtectedFolders(s.AuthDir, s.AuthUser);
     SetupListing();
+    VirtualRouter = RouteVirtualPath;
     if (s.Port < 0 || s.Port > kMaxPort) return false;
     return StartServer(server, static_cast<uint16_t>(s.Port), retryPorts, DispatchRequest, nullptr,
                        FilterRequest);

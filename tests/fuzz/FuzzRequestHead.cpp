@@ -21,7 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     TRequestPath path;
     ParseRequestPath(conn, conn.RequestURI, path);
-    if (path.Kind != kPathInvalid && path.RelPath.find(u"..") != std::u16string::npos) __builtin_trap();
+    if (path.Kind != kPathInvalid && path.RelPath.find(u"..") != std::u16string::npos)
+        __builtin_trap();
 
     conn.FileSize = conn.SendLength = 1000;
     ParseRange(conn);

@@ -109,7 +109,7 @@ TEST_F(HttpServerTest, EveryStatusHasItsExactHeadAndDefaultBody) {
         {9, "HTTP/1.0 400 Bad Request\r\nServer: morvi/1.3 (Win32)\r\nConnection: close\r\n\r\n "},
     };
     for (const auto& c : cases) {
-        SetAnswer(Answer{c.status});
+        SetAnswer(Answer{c.status, "", ""});
         EXPECT_EQ(Get(), c.answer) << int(c.status);
     }
 }
