@@ -30,6 +30,7 @@ constexpr size_t kMethodTokenMax = 7;
 constexpr size_t kHeaderValueMax = 255;
 constexpr size_t kDrainBufferBytes = 1024;
 constexpr int kDrainTimeoutMs = 2000;
+constexpr int kDrainSliceMs = 125;
 constexpr uint8_t kGiveUp = 2;
 
 std::atomic<int32_t> g_connectionCounter{0};
@@ -178,8 +179,10 @@ void SetNonBlocking(int socket) {
 }
 
 // Shuts down the sending side and reads until the peer closes, so that the
-// answer is not cut off by a reset; bounded in time against idle peers.
-void CloseGracefully(int socket) {
+// answer is not cut off by a reset; bounded in time against idle peers and
+// cut short by a stop.
+void CloseGracefully(const THttpServerThread& conn) {
+    const int socket = conn.Socket;
     shutdown(socket, SHUT_WR);
     char sink[kDrainBufferBytes];
     const auto deadline =
@@ -191,8 +194,9 @@ void CloseGracefully(int socket) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) break;
+        if (!conn.Server->Active.load(std::memory_order_relaxed)) break;
         pollfd p{socket, POLLIN, 0};
-        if (poll(&p, 1, static_cast<int>(left.count())) <= 0) break;
+        if (poll(&p, 1, std::min(static_cast<int>(left.count()), kDrainSliceMs)) < 0) break;
     }
     close(socket);
 }
@@ -240,7 +244,7 @@ void THttpServerThread::Start(std::unique_ptr<THttpServerThread> conn) {
 void RunConnection(std::unique_ptr<THttpServerThread> conn) {
     conn->ThreadHandle = std::this_thread::get_id();
     if (ReadRequest(*conn)) HandleRequest(*conn);
-    CloseGracefully(conn->Socket);
+    CloseGracefully(*conn);
     if (conn->OnProgress) {
         conn->Progress = 101;
         std::lock_guard lock(HookLock);
@@ -273,6 +277,10 @@ bool ReadRequest(THttpServerThread& conn) {
         // only tie up this thread.
         if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) return GiveUp(conn, buf);
         if (ReadTimedOut(conn, now, lastData)) return GiveUp(conn, buf);
+        // After a stop nothing could be answered any more.
+        if (conn.Abort.load(std::memory_order_relaxed) ||
+            !conn.Server->Active.load(std::memory_order_relaxed))
+            return GiveUp(conn, buf);
         pollfd p{conn.Socket, POLLIN, 0};
         poll(&p, 1, kReadPollMs);
     }

@@ -281,3 +281,51 @@ TEST_F(StaticFilesHttp, FileTruncatedWhileStreamingEndsShort) {
 
 }  // namespace
 }  // namespace palvex
+
+namespace palvex {
+namespace {
+
+size_t BigFileConnections(const THttpServer& server) {
+    std::lock_guard lock(server.Connections->Lock);
+    size_t n = 0;
+    for (const THttpServerThread* conn : server.Connections->Items)
+        n += conn->BigFile;
+    return n;
+}
+
+TEST_F(StaticFilesHttp, ClientResetDuringLargeTransferEndsItsThread) {
+    SetSpeedLimit(2);
+    const int s = test::Connect(server_->Port);
+    test::SendAll(s, "GET /big.bin HTTP/1.0\r\n\r\n");
+    char buf[512];
+    ASSERT_GT(recv(s, buf, sizeof buf, 0), 0);
+    EXPECT_EQ(BigFileConnections(*server_), 1u);
+    struct linger hard = {1, 0};
+    setsockopt(s, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+    close(s);
+    EXPECT_TRUE(test::WaitIdle(*server_, std::chrono::seconds(5)));
+    EXPECT_EQ(BigFileConnections(*server_), 0u);
+}
+
+TEST_F(StaticFilesHttp, StopWithTwoHundredConnectionsOpen) {
+    SetSpeedLimit(1);
+    server_->IdleTimeout = 30;  // readers must end by the stop, not by their time-out
+    std::vector<int> clients;
+    for (int i = 0; i < 200; ++i) {
+        const int s = test::Connect(server_->Port);
+        ASSERT_GE(s, 0);
+        // Half are still sending their head, half receive a throttled answer.
+        test::SendAll(s, i % 2 ? "GET /a.txt HTTP/1.0\r\n" : "GET /mid.bin HTTP/1.0\r\n\r\n");
+        clients.push_back(s);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    const auto start = std::chrono::steady_clock::now();
+    StopServer(*server_);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(7));
+    EXPECT_EQ(ConnectionCount(*server_), 0u);
+    for (int s : clients)
+        close(s);
+}
+
+}  // namespace
+}  // namespace palvex
