@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <mutex>
 #include <string>
-#include <vector>
 
 #include "server/HttpServer.h"
 #include "support/TempDir.h"

@@ -9,10 +9,8 @@
 
 #include "common/Codecs.h"
 #include "common/TextConv.h"
-#include "server/ClientTable.h"
 #include "server/Response.h"
 #include "support/TempDir.h"
-#include "webapps/ChatLog.h"
 
 namespace palvex {
 namespace {
