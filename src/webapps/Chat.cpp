@@ -1,0 +1,136 @@
+// The chat store, its Last-Modified date and the chat's daily log file.
+
+#include "webapps/Chat.h"
+
+#include <cmath>
+#include <mutex>
+
+#include "common/Codecs.h"
+#include "common/TextConv.h"
+#include "config/ProgramPaths.h"
+#include "server/HttpServer.h"
+#include "server/Response.h"
+#include "webapps/ChatLog.h"
+
+namespace palvex {
+
+std::deque<TChatMessage> ChatMessages;
+std::string LastMessageDate;
+double LastPollTime = 0;
+int ChatLogIndex = -1;
+int64_t ChatLogDay = 0;
+TChatMessageHook OnChatMessage = nullptr;
+
+namespace {
+
+constexpr std::string_view kChatLogHeader = "Date;Time;Room;ID;Nickname;Text\r\n";
+constexpr std::string_view kChatLogLineEnd = "\r\n";
+constexpr size_t kMaxHttpDateLength = 31;
+// Index of the blank between date and time in a timestamp.
+constexpr size_t kTimestampGap = 10;
+
+std::string g_logFolder;
+// Seconds since 1970 behind LastMessageDate; 0 while it is empty.
+time_t g_lastMessageSeconds = 0;
+
+std::u16string SpacesForControls(std::u16string_view text) {
+    std::u16string out(text);
+    for (char16_t& c : out)
+        if (c < u' ') c = u' ';
+    return out;
+}
+
+// A log field: between double quotes when it holds a semicolon.
+std::string LogField(std::u16string_view text) {
+    const std::string bytes = WideToAnsi(text);
+    return bytes.find(';') == std::string::npos ? bytes : "\"" + bytes + "\"";
+}
+
+// Switches to the log file of the message's day when that changed, then
+// queues the message's line.
+void LogChatMessage(const TChatMessage& message, const TSystemTime& localNow) {
+    const auto day = static_cast<int64_t>(std::floor(message.Time));
+    if (day != ChatLogDay) {
+        ChatLogDay = day;
+        CloseLogBuffer(ChatLogIndex);
+        ChatLogIndex = OpenLogBuffer(ChatLogFileName(localNow), kChatLogHeader, kChatLogLineEnd);
+    }
+    AppendLogLine(ChatLogIndex, ChatLogLine(message));
+}
+
+}  // namespace
+
+void TouchLastMessageDate(const TSystemTime& utc) {
+    time_t seconds = UnixFromSystemTime(utc);
+    // HTTP dates count whole seconds: a second change within the same second
+    // must still give a new date, or clients holding the first one get 304
+    // and never see the later message.
+    if (g_lastMessageSeconds != 0 && seconds <= g_lastMessageSeconds)
+        seconds = g_lastMessageSeconds + 1;
+    g_lastMessageSeconds = seconds;
+    LastMessageDate = FormatHttpDate(SystemTimeFromUnix(seconds)).substr(0, kMaxHttpDateLength);
+}
+
+void SetChatLogFolder(std::string folder) {
+    g_logFolder = std::move(folder);
+    // The next message opens its file in the new folder.
+    CloseLogBuffer(ChatLogIndex);
+    ChatLogIndex = -1;
+    ChatLogDay = 0;
+}
+
+std::string ChatLogFileName(const TSystemTime& localTime) {
+    const std::string year = std::to_string(localTime.Year);
+    const std::string& folder = g_logFolder.empty() ? ProgramPaths().DataFolder : g_logFolder;
+    return folder + "ChatLog" + year + "/Chat_" + year + "-" + std::to_string(localTime.Month) +
+           "-" + std::to_string(localTime.Day) + ".log";
+}
+
+std::string ChatLogLine(const TChatMessage& message) {
+    std::string line =
+        message.TimeText + ";;;" + LogField(message.Nick) + ";" + LogField(message.Text);
+    if (line.size() > kTimestampGap) line[kTimestampGap] = ';';
+    return line;
+}
+
+void AddChatMessage(std::u16string_view nick, std::u16string_view text,
+                    const TSystemTime& postTime) {
+    AddChatMessageAt(nick, text, postTime, GetLocalTimeNow());
+}
+
+void AddChatMessageAt(std::u16string_view nick, std::u16string_view text,
+                      const TSystemTime& postTime, const TSystemTime& localNow) {
+    TChatMessage message;
+    message.Time = DateTimeFromSystemTime(localNow);
+    message.TimeText = FormatTimestamp(localNow);
+    TouchLastMessageDate(postTime);
+    message.Nick = SpacesForControls(nick);
+    message.Text = SpacesForControls(text);
+    message.HtmlText = KeepSpaceRuns(EscapeLt(message.Text));
+    ChatMessages.push_back(std::move(message));
+    const TChatMessage& stored = ChatMessages.back();
+    LogChatMessage(stored, localNow);
+    if (OnChatMessage) OnChatMessage(stored.TimeText, stored.Nick, stored.Text);
+}
+
+bool PruneChatMessages(double now) {
+    while (ChatMessages.size() > kMaxChatMessages)
+        ChatMessages.pop_front();
+    bool aged = false;
+    while (!ChatMessages.empty() && now - ChatMessages.front().Time > kMaxChatMessageAgeDays) {
+        ChatMessages.pop_front();
+        aged = true;
+    }
+    if (ChatMessages.empty()) ChatMessages.shrink_to_fit();
+    return aged;
+}
+
+void DeleteChatMessages() {
+    std::lock_guard lock(HookLock);
+    ChatMessages.clear();
+    ChatMessages.shrink_to_fit();
+    LastMessageDate.clear();
+    g_lastMessageSeconds = 0;
+}
+
+}  // namespace palvex

@@ -1,0 +1,109 @@
+#pragma once
+// The web chat below the virtual folder "*chat": a two-frame page whose upper
+// frame shows the newest messages and reloads itself, and whose lower frame
+// posts nickname and message. Messages live in memory only (the newest 100,
+// none older than a day); each one is also appended to a daily log file.
+//
+// All state here is shared by the connection threads and the window: touch it
+// inside HookLock only. Request handlers already run inside it;
+// DeleteChatMessages takes it itself.
+//
+// Wiring:
+//     router:      ChatRequest(conn, path) for every path below "*chat\"
+//     window:      OnChatMessage = ...;  DeleteChatMessages();
+//     program end: FlushAllLogBuffers() (ChatLog.h) after the server stopped
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <string_view>
+
+#include "common/SystemTime.h"
+#include "server/ServerThread.h"
+
+namespace palvex {
+
+// The store keeps this many messages; older ones go at the next prune.
+constexpr size_t kMaxChatMessages = 100;
+// Messages older than this (in days) go at the next prune as well.
+constexpr double kMaxChatMessageAgeDays = 1.0;
+// The message frame shows this many of the newest messages.
+constexpr size_t kChatPageMessages = 20;
+// Polls of the message frame closer together than this are not logged.
+constexpr double kChatQuietPollDays = 60.0 / 86400.0;
+// Longest nickname and message kept (UTF-16 units); the form asks for far less.
+constexpr size_t kMaxChatNickLength = 255;
+constexpr size_t kMaxChatTextLength = 1024;
+
+struct TChatMessage {
+    double Time = 0;          // local arrival time, days since 1899-12-30
+    std::string TimeText;     // the same as YYYY-MM-DD HH:MM:SS
+    std::u16string Nick;      // trimmed, control characters made spaces
+    std::u16string Text;      // trimmed, control characters made spaces
+    std::u16string HtmlText;  // Text as the message frame shows it
+};
+
+// Told about every new message (on the connection thread, inside HookLock).
+using TChatMessageHook = void (*)(const std::string& timeText, const std::u16string& nick,
+                                  const std::u16string& text);
+
+// The store, oldest first.
+extern std::deque<TChatMessage> ChatMessages;
+// Last-Modified of the message frame; empty at start and after deletion.
+extern std::string LastMessageDate;
+// Local time of the last message-frame poll that was logged.
+extern double LastPollTime;
+// Log-buffer slot of the current day's log file; -1 before the first message.
+extern int ChatLogIndex;
+// Local day number of the last message; 0 before the first.
+extern int64_t ChatLogDay;
+// Set by the window (inside HookLock or before the server starts).
+extern TChatMessageHook OnChatMessage;
+
+// Folder that holds the "ChatLog<year>/" folders; empty (the default) means
+// ProgramPaths().DataFolder. Ends with "/" when set.
+void SetChatLogFolder(std::string folder);
+// Full path of the log file for a local date:
+// <folder>ChatLog<y>/Chat_<y>-<m>-<d>.log, numbers without leading zeros.
+std::string ChatLogFileName(const TSystemTime& localTime);
+// The log line of a message: date;time;;;nick;text, fields with ";" quoted.
+std::string ChatLogLine(const TChatMessage& message);
+
+// Answers a request below "*chat\" by the path's file name; 404 for unknown ones.
+void ChatRequest(THttpServerThread& conn, const std::u16string& path);
+void ChatFramesetPage(THttpServerThread& conn);
+// The form; with a nick it is fixed in the form, with reload the message
+// frame reloads.
+void ChatInputPage(THttpServerThread& conn, std::u16string_view nick, bool reload);
+void ChatPostPage(THttpServerThread& conn);
+void ChatMessagesPage(THttpServerThread& conn);
+
+// Stores a message that arrived now (local time); postTime (UTC) becomes the
+// message frame's Last-Modified. Logs it and tells OnChatMessage.
+void AddChatMessage(std::u16string_view nick, std::u16string_view text,
+                    const TSystemTime& postTime);
+// The same with the local arrival time given.
+void AddChatMessageAt(std::u16string_view nick, std::u16string_view text,
+                      const TSystemTime& postTime, const TSystemTime& localNow);
+// Drops the oldest messages beyond kMaxChatMessages and those older than
+// kMaxChatMessageAgeDays at local time now; true when any went by age.
+bool PruneChatMessages(double now);
+// Sets LastMessageDate to the UTC time, or to one second after the previous
+// date when that is not earlier, so that every change gives a new date.
+void TouchLastMessageDate(const TSystemTime& utc);
+// Empties the store and LastMessageDate. Takes HookLock.
+void DeleteChatMessages();
+
+// "<" as "&lt;", nothing else changed.
+std::u16string EscapeLt(std::u16string_view text);
+// Runs of spaces made of alternating U+00A0 and spaces, so HTML keeps their width.
+std::u16string KeepSpaceRuns(std::u16string_view text);
+// "&", "<", ">" and the double quote as entities, for attribute values and text.
+std::u16string EscapeHtml(std::u16string_view text);
+// The value of the first field called name (ASCII case ignored) of a
+// URL-encoded form body, decoded as UTF-8. Each field is cut out before
+// decoding, so an encoded "&" stays part of its value.
+std::u16string GetFormField(std::string_view body, std::string_view name);
+
+}  // namespace palvex

@@ -1,0 +1,59 @@
+#pragma once
+// Buffered append-only log files. Lines collect in memory per file (a slot of
+// the log-buffer table) and are written in batches: at once when the last
+// write attempt is more than five minutes old or more than 16 KiB wait,
+// otherwise at the next such line, when the slot is closed or at program end.
+// A failed write keeps the lines for the next attempt until more than 64 KiB
+// wait; then they are dropped, so an unwritable folder costs bounded memory.
+//
+// The table is shared process state: call these inside HookLock.
+// FlushAllLogBuffers takes HookLock itself (it is recursive).
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/SystemTime.h"
+
+namespace palvex {
+
+// Pending text above this size is written with the next line.
+constexpr size_t kLogFlushBytes = 16384;
+// Pending text above this size is dropped when a write fails.
+constexpr size_t kLogDropBytes = 65536;
+// Lines wait at most this long after the last write attempt (while lines come).
+constexpr int32_t kLogFlushSeconds = 300;
+
+struct TLogBuffer {
+    std::string LogPath;    // empty: free slot
+    std::string LogHeader;  // written once when the file is created
+    std::string LineEnd;    // appended after every line
+    std::string Pending;    // lines not yet written
+    int32_t LastFlush = 0;  // UTC seconds within the month of the last write attempt
+};
+
+// The log-buffer table, indexed by slot number.
+extern std::vector<TLogBuffer> LogBuffers;
+
+// The slot of path (compared without regard to ASCII case), else a free slot
+// or a new one that then holds path; header and lineEnd are stored when not
+// empty. -1 for an empty path.
+int OpenLogBuffer(std::string_view path, std::string_view header, std::string_view lineEnd);
+// Queues line (plus the slot's line end) and writes the pending text when it
+// is due; time (UTC, default now) decides that. Invalid or free slots and
+// empty lines are ignored.
+void AppendLogLine(int slot, std::string_view line, std::optional<TSystemTime> time = std::nullopt);
+// Writes what is pending (ignoring failure) and frees the slot.
+void CloseLogBuffer(int slot);
+// Writes and empties the pending text of every slot; for the end of the
+// program, after the server stopped. Takes HookLock.
+void FlushAllLogBuffers();
+// Appends data to the file at path; a missing file is created (with its
+// folders) and begins with header. True when nothing failed; empty data
+// succeeds without touching the file.
+bool WriteLogFile(const std::string& path, std::string_view header, std::string_view data);
+
+}  // namespace palvex

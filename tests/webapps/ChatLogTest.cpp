@@ -1,0 +1,110 @@
+#include "webapps/ChatLog.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <mutex>
+#include <string>
+
+#include "server/HttpServer.h"
+#include "support/TempDir.h"
+#include "webapps/Chat.h"
+
+namespace palvex {
+namespace {
+
+constexpr std::string_view kHeader = "Date;Time;Room;ID;Nickname;Text\r\n";
+
+TSystemTime At(int y, int mo, int d, int h, int mi, int s = 0) {
+    auto u = [](int v) { return static_cast<uint16_t>(v); };
+    return TSystemTime{u(y), u(mo), 0, u(d), u(h), u(mi), u(s), 0};
+}
+
+class ChatLogTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::lock_guard lock(HookLock);
+        DeleteChatMessages();
+        SetChatLogFolder(dir.Path());
+        LogBuffers.clear();
+        ChatLogIndex = -1;
+    }
+    void TearDown() override {
+        std::lock_guard lock(HookLock);
+        LogBuffers.clear();
+        ChatLogIndex = -1;
+        ChatLogDay = 0;
+        DeleteChatMessages();
+    }
+    test::TempDir dir;
+};
+
+TEST_F(ChatLogTest, MessagesOfEachDayGoToTheirOwnFile) {
+    EXPECT_EQ(ChatLogFileName(At(2025, 12, 31, 0, 0)),
+              dir.Path() + "ChatLog2025/Chat_2025-12-31.log");
+    const TSystemTime post = GetSystemTimeUtc();
+    AddChatMessageAt(u"Bo", u"a<b", post, At(2024, 3, 5, 23, 59, 58));
+    const std::string first = std::string(kHeader) + "2024-03-05;23:59:58;;;Bo;a<b\r\n";
+    EXPECT_EQ(dir.Read("ChatLog2024/Chat_2024-3-5.log"), first);  // the first line goes at once
+    AddChatMessageAt(u"B;o", u"x;y", post, At(2024, 3, 5, 23, 59, 59));
+    AddChatMessageAt(u"\u00DF", u"say \"hi\"", post, At(2024, 3, 6, 0, 0, 1));
+    // The day change wrote the first day's waiting line.
+    EXPECT_EQ(dir.Read("ChatLog2024/Chat_2024-3-5.log"),
+              first + "2024-03-05;23:59:59;;;\"B;o\";\"x;y\"\r\n");
+    FlushAllLogBuffers();
+    EXPECT_EQ(dir.Read("ChatLog2024/Chat_2024-3-6.log"),
+              std::string(kHeader) + "2024-03-06;00:00:01;;;\xC3\x9F;say \"hi\"\r\n");
+}
+
+TEST_F(ChatLogTest, LinesWaitFiveMinutesOrSixteenKilobytes) {
+    const int slot = OpenLogBuffer(dir.Path() + "a/b.log", "H\n", "\n");
+    EXPECT_EQ(OpenLogBuffer(dir.Path() + "A/B.LOG", "", ""), slot);
+    AppendLogLine(slot, "1", At(2024, 1, 10, 12, 0, 0));
+    AppendLogLine(slot, "2", At(2024, 1, 10, 12, 5, 0));
+    EXPECT_EQ(dir.Read("a/b.log"), "H\n1\n");
+    AppendLogLine(slot, "3", At(2024, 1, 10, 12, 5, 1));
+    AppendLogLine(slot, "4", At(2024, 1, 1, 0, 0, 0));  // new month
+    EXPECT_EQ(dir.Read("a/b.log"), "H\n1\n2\n3\n4\n");
+    const std::string big(kLogFlushBytes, 'x');
+    AppendLogLine(slot, big, At(2024, 1, 1, 0, 0, 1));
+    AppendLogLine(slot, "5", At(2024, 1, 1, 0, 0, 2));
+    EXPECT_EQ(dir.Read("a/b.log").size(), 10 + big.size() + 1);
+    // Program end writes what waits.
+    FlushAllLogBuffers();
+    EXPECT_EQ(dir.Read("a/b.log").substr(10 + big.size() + 1), "5\n");
+    CloseLogBuffer(slot);
+    EXPECT_EQ(OpenLogBuffer(dir.Path() + "c.log", "", ""), slot);
+}
+
+TEST_F(ChatLogTest, UnwritableFolderKeepsLinesBoundedAndServingGoesOn) {
+    // A regular file where the folder should be makes every write fail, even as root.
+    dir.Write("blocked", "file");
+    SetChatLogFolder(dir.Path() + "blocked/");
+    const TSystemTime local = GetLocalTimeNow();
+    AddChatMessageAt(u"Bo", u"kept", GetSystemTimeUtc(), local);
+    ASSERT_GE(ChatLogIndex, 0);
+    const int slot = ChatLogIndex;
+    EXPECT_NE(LogBuffers[slot].Pending.find(";Bo;kept\r\n"), std::string::npos);
+    {
+        THttpServer server;
+        THttpServerThread conn{server, -1, 0};
+        std::lock_guard lock(HookLock);
+        ChatRequest(conn, u"*chat\\messages.html");
+        EXPECT_NE(conn.ResponseBody.find("<td>kept</td>"), std::string::npos);
+    }
+    // Failing writes keep at most 64 KiB waiting.
+    const std::string line(1000, 'x');
+    for (int i = 0; i < 70; ++i) {
+        AppendLogLine(slot, line, At(2024, 1, 2, 0, 0, i));
+        ASSERT_LE(LogBuffers[slot].Pending.size(), kLogDropBytes + line.size() + 2) << i;
+    }
+    // Once writable again, what waits goes out with the next due write.
+    std::filesystem::remove(dir.Path() + "blocked");
+    AppendLogLine(slot, "later", At(2024, 1, 20, 0, 0, 0));
+    const std::string written = dir.Read(ChatLogFileName(local).substr(dir.Path().size()));
+    EXPECT_EQ(written.substr(written.size() - 7), "later\r\n");
+    EXPECT_TRUE(LogBuffers[slot].Pending.empty());
+}
+
+}  // namespace
+}  // namespace palvex
