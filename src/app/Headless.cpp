@@ -13,6 +13,7 @@
 #include "server/HttpServer.h"
 #include "server/LogText.h"
 #include "server/ServerThread.h"
+#include "webapps/ChatLog.h"
 
 namespace palvex {
 
@@ -76,6 +77,7 @@ int RunHeadless() {
     int signal = 0;
     sigwait(&set, &signal);
     StopConfiguredServer();
+    FlushAllLogBuffers();
     return 0;
 }
 

@@ -8,6 +8,7 @@
 #include "server/AccessControl.h"
 #include "server/HttpServer.h"
 #include "server/StaticFiles.h"
+#include "webapps/Chat.h"
 #include "webapps/DirListing.h"
 #include "webapps/Router.h"
 
@@ -35,6 +36,7 @@ bool StartConfiguredServer(bool retryPorts) {
     ApplyProtectedFolders(s.AuthDir, s.AuthUser);
     SetupListing();
     VirtualRouter = RouteVirtualPath;
+    ChatHandler = ChatRequest;
     if (s.Port < 0 || s.Port > kMaxPort) return false;
     return StartServer(server, static_cast<uint16_t>(s.Port), retryPorts, DispatchRequest, nullptr,
                        FilterRequest);
