@@ -9,7 +9,7 @@ PACKAGES=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libjpeg62-turbo-dev libpng-dev libgif-dev libtiff-dev
   libcurl4-openssl-dev
-  curl wrk nginx-light
+  curl wrk nginx-light python3
 )
 
 missing=()
