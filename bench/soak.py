@@ -60,7 +60,7 @@ def kinds(last_modified):
         ("listing", lambda p: exchange(p, get("/pics/?fpp=5&first=" + str(random.randint(0, 20)))), {200}),
         ("thumbnail", lambda p: exchange(p, get("/pics/img%d.bmp?tn=%d" % (random.randint(0, 9), random.choice([64, 120])))), {200}),
         ("extra", lambda p: exchange(p, get("/*extra/dir.css")), {200}),
-        ("chat-post", lambda p: exchange(p, b"POST /*chat/post.html HTTP/1.0\r\nContent-Length: 33\r\n\r\nnick=soak&msg=hello+%C3%BC+world!"), {200}),
+        ("chat-post", lambda p: exchange(p, b"POST /*chat/post.html HTTP/1.0\r\nContent-Length: 33\r\n\r\nnick=soak&txt=hello+%C3%BC+world!"), {200}),
         ("chat-poll", lambda p: exchange(p, get("/*chat/messages.html")), {200, 304}),
         ("cam", lambda p: exchange(p, get("/*cam/cam.jpg")), {200, 404}),
         ("wrong-credentials", lambda p: exchange(p, get("/private/secret.txt", b"Authorization: Basic d3Jvbmc6d3Jvbmc=\r\n")), {401}),
