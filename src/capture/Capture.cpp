@@ -140,7 +140,11 @@ std::string CameraSpec() {
 void SetCameraSpec(std::string_view spec) {
     TCaptureState& s = State();
     std::lock_guard lock(s.SpecLock);
-    s.Spec = std::string(spec);
+    spec = TrimBlanks(spec);
+    if (spec.empty())
+        s.Spec.reset();
+    else
+        s.Spec = std::string(spec);
 }
 
 bool StartCapture() {

@@ -39,8 +39,8 @@ constexpr std::chrono::milliseconds kCaptureControlWait{3000};
 // empty text or an unknown test format.
 std::unique_ptr<TCaptureSource> MakeCaptureSource(std::string_view spec);
 
-// The camera StartCapture opens: the last one set, else the environment
-// variable, else kDefaultCameraDevice.
+// The camera StartCapture opens: the last one set (an empty text forgets
+// it), else the environment variable, else kDefaultCameraDevice.
 std::string CameraSpec();
 void SetCameraSpec(std::string_view spec);
 
