@@ -4,8 +4,8 @@
 //
 // Lock order: (HookLock, held by request handlers) -> the capture control lock
 // -> the source's own locks -> FrameLock. Nothing here ever takes HookLock,
-// so a request handler may call every operation; only StopCapture and
-// StartCapture must not be called while FrameLock is held.
+// so a request handler may call every operation; none may be called between
+// LockLatestFrame and UnlockFrame, because a frame is stored under FrameLock.
 
 #include <atomic>
 #include <chrono>
