@@ -1,5 +1,6 @@
 #include "capture/Capture.h"
 
+#include <condition_variable>
 #include <cstdlib>
 #include <optional>
 
@@ -31,11 +32,41 @@ constexpr TTestFormatName kTestFormats[] = {
     {"y211", kFrameY211},
 };
 
+// A lock whose waits can be bounded, made of a plain mutex and a condition
+// variable (std::timed_mutex waits through a call the thread checker cannot
+// follow, which would hide real findings behind false ones).
+class TBoundedLock {
+  public:
+    bool try_lock_for(std::chrono::milliseconds wait) {
+        std::unique_lock lock(mutex_);
+        if (!free_.wait_for(lock, wait, [this] { return !busy_; })) return false;
+        busy_ = true;
+        return true;
+    }
+    void lock() {
+        std::unique_lock lock(mutex_);
+        free_.wait(lock, [this] { return !busy_; });
+        busy_ = true;
+    }
+    void unlock() {
+        {
+            std::lock_guard lock(mutex_);
+            busy_ = false;
+        }
+        free_.notify_one();
+    }
+
+  private:
+    std::mutex mutex_;
+    std::condition_variable free_;
+    bool busy_ = false;
+};
+
 // Everything the control operations share. The frame file is written by the
 // frame callback only, under its own lock, because a source may deliver from
 // its preview thread and from a grabbing thread.
 struct TCaptureState {
-    std::timed_mutex Control;
+    TBoundedLock Control;
     std::unique_ptr<TCaptureSource> Source;
     std::atomic<bool> PreviewOn{false};
     std::atomic<bool> GrabWanted{false};
@@ -51,9 +82,16 @@ TCaptureState& State() {
     return *state;
 }
 
-// Guarded by FrameLock.
-std::optional<TBitmap> FrameBitmap;
-uint32_t FrameTime = 0;
+// The newest frame, guarded by FrameLock; never freed, like the state.
+struct TLatestFrame {
+    std::optional<TBitmap> Bitmap;
+    uint32_t Time = 0;
+};
+
+TLatestFrame& Latest() {
+    static TLatestFrame* latest = new TLatestFrame;
+    return *latest;
+}
 
 std::optional<uint8_t> TestFormatKind(std::string_view name) {
     if (name.empty()) return kFrameYuy2;
@@ -72,8 +110,8 @@ void OnFrame(std::span<const uint8_t> frame) {
     std::optional<TBitmap> bitmap = s.FrameFile.Decode();
     if (!bitmap) return;
     std::lock_guard lock(FrameLock);
-    FrameBitmap = std::move(bitmap);
-    FrameTime = MillisecondsOfHour();
+    Latest().Bitmap = std::move(bitmap);
+    Latest().Time = MillisecondsOfHour();
     ++FrameCounter;
 }
 
@@ -101,10 +139,10 @@ void StopLocked() {
     s.GrabWanted = false;
     ClearFrameFile();
     std::lock_guard lock(FrameLock);
-    FrameBitmap.reset();
+    Latest().Bitmap.reset();
 }
 
-std::unique_lock<std::timed_mutex> LockControl() {
+std::unique_lock<TBoundedLock> LockControl() {
     return std::unique_lock(State().Control, kCaptureControlWait);
 }
 
@@ -208,11 +246,11 @@ void RequestFrame() {
 const TBitmap* LockLatestFrame() {
     if (FrameCounter == 0) return nullptr;
     FrameLock.lock();
-    if (!FrameBitmap) {
+    if (!Latest().Bitmap) {
         FrameLock.unlock();
         return nullptr;
     }
-    return &*FrameBitmap;
+    return &*Latest().Bitmap;
 }
 
 void UnlockFrame() {
@@ -221,7 +259,7 @@ void UnlockFrame() {
 
 uint32_t LatestFrameTime() {
     std::lock_guard lock(FrameLock);
-    return FrameTime;
+    return Latest().Time;
 }
 
 bool StartCameraFromSetting(std::string_view spec) {
