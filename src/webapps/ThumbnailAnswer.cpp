@@ -1,0 +1,27 @@
+#include "webapps/ThumbnailAnswer.h"
+
+#include "capture/Thumbnail.h"
+#include "server/StaticFiles.h"
+
+namespace palvex {
+
+bool ThumbnailAnswer(THttpServerThread& conn, const std::u16string& fullName,
+                     const std::u16string& tnText, uint32_t fileSize) {
+    std::string jpeg;
+    switch (MakeThumbnail(fullName, tnText, fileSize, jpeg)) {
+        case TThumbnailOutcome::ServeFile:
+            return false;
+        case TThumbnailOutcome::BlankGif:
+            conn.LastModified.clear();
+            SendBlankGif(conn);
+            return true;
+        case TThumbnailOutcome::Jpeg:
+            conn.Status = rsOk;
+            conn.ContentType = "image/jpeg";
+            conn.ResponseBody = std::move(jpeg);
+            return true;
+    }
+    return false;
+}
+
+}  // namespace palvex
