@@ -62,7 +62,7 @@ def kinds(last_modified):
         ("extra", lambda p: exchange(p, get("/*extra/dir.css")), {200}),
         ("chat-post", lambda p: exchange(p, b"POST /*chat/post.html HTTP/1.0\r\nContent-Length: 33\r\n\r\nnick=soak&txt=hello+%C3%BC+world!"), {200}),
         ("chat-poll", lambda p: exchange(p, get("/*chat/messages.html")), {200, 304}),
-        ("cam", lambda p: exchange(p, get("/*cam/cam.jpg")), {200, 404}),
+        ("cam", lambda p: exchange(p, get("/*cam/image.jpg?width=%d" % random.choice([160, 320]))), {200}),
         ("wrong-credentials", lambda p: exchange(p, get("/private/secret.txt", b"Authorization: Basic d3Jvbmc6d3Jvbmc=\r\n")), {401}),
         ("garbage", lambda p: exchange(p, bytes(random.getrandbits(8) for _ in range(random.randint(1, 3000))) + b"\r\n\r\n"), {0, 400, 404, 200}),
         ("drip", lambda p: exchange(p, get("/small.txt"), drip=True), {200}),

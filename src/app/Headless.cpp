@@ -2,9 +2,12 @@
 
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <mutex>
 #include <string>
 
+#include "capture/Capture.h"
+#include "config/CommandLine.h"
 #include "config/Flags.h"
 #include "config/PathOps.h"
 #include "config/ServerSetup.h"
@@ -46,6 +49,14 @@ void ApplyLimitSetting(const std::string& limit) {
     GlobalSpeedLimit = value;
 }
 
+// The camera from the switch -camera=<test[:format]|device>, else from
+// PALVEX_CAMERA; no window exists to switch it on.
+void StartCamera() {
+    const TSwitch camera = FindSwitch("camera");
+    if (camera.Index == 0 && !std::getenv("PALVEX_CAMERA")) return;
+    if (!StartCameraFromSetting(camera.Value)) LogMessage("Cam konnte nicht aktiviert werden");
+}
+
 sigset_t StopSignals() {
     sigset_t set;
     sigemptyset(&set);
@@ -66,6 +77,7 @@ int RunHeadless() {
     ApplyLimitSetting(settings.Limit);
     AppHeaderHook = LogRequestToStdout;
     if (!FolderExists(settings.Root)) LogMessage("Root-Pfad existiert nicht");
+    StartCamera();
     if (!StartConfiguredServer(!settings.PortGiven)) {
         LogMessage("Webserver an Port " + std::to_string(GlobalServer().Port) +
                    " konnte nicht gestartet werden.");
@@ -77,6 +89,7 @@ int RunHeadless() {
     int signal = 0;
     sigwait(&set, &signal);
     StopConfiguredServer();
+    StopCapture();
     FlushAllLogBuffers();
     return 0;
 }

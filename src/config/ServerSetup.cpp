@@ -11,6 +11,8 @@
 #include "webapps/Chat.h"
 #include "webapps/DirListing.h"
 #include "webapps/Router.h"
+#include "webapps/ThumbnailAnswer.h"
+#include "webapps/WebcamPages.h"
 
 namespace palvex {
 
@@ -37,6 +39,8 @@ bool StartConfiguredServer(bool retryPorts) {
     SetupListing();
     VirtualRouter = RouteVirtualPath;
     ChatHandler = ChatRequest;
+    CamHandler = CamRequest;
+    ThumbnailResponder = ThumbnailAnswer;
     if (s.Port < 0 || s.Port > kMaxPort) return false;
     return StartServer(server, static_cast<uint16_t>(s.Port), retryPorts, DispatchRequest, nullptr,
                        FilterRequest);

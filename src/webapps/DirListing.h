@@ -24,6 +24,8 @@ namespace palvex {
 // 1 while a folder scan or a thumbnail image load runs; both wait a little for
 // the other before they start (advisory only).
 extern std::atomic<int> BusyFlag;
+// Waits up to rounds x 200 ms for the flag to clear, then sets it anyway.
+void ClaimBusyFlag(int rounds);
 
 // Limits of the folder scan and its cache.
 inline constexpr size_t kMaxListedEntries = 10000;

@@ -17,6 +17,12 @@ namespace palvex {
 
 std::atomic<int> BusyFlag{0};
 
+void ClaimBusyFlag(int rounds) {
+    for (int round = 0; round < rounds && BusyFlag.load() != 0; ++round)
+        std::this_thread::sleep_for(std::chrono::milliseconds(kBusyWaitMillis));
+    BusyFlag.store(1);
+}
+
 namespace {
 
 // Closes the enumeration on every way out.
@@ -24,13 +30,6 @@ struct TDirCloser {
     void operator()(DIR* dir) const { closedir(dir); }
 };
 using TDirHandle = std::unique_ptr<DIR, TDirCloser>;
-
-// Waits a little for a running scan or thumbnail load, then claims the flag anyway.
-void ClaimBusyFlag() {
-    for (int round = 0; round < kBusyWaitRounds && BusyFlag.load() != 0; ++round)
-        std::this_thread::sleep_for(std::chrono::milliseconds(kBusyWaitMillis));
-    BusyFlag.store(1);
-}
 
 // Linux has no hidden attribute: a leading dot hides a name ("." and ".." aside).
 bool IsHiddenName(std::u16string_view name) {
@@ -117,7 +116,7 @@ bool ScanDirectory(TKnownDir& d) {
         d.Entries->SetCaseSensitive(true);
         d.Entries->SetSorted(true);
     }
-    ClaimBusyFlag();
+    ClaimBusyFlag(kBusyWaitRounds);
     TDirHandle dir(opendir(FsPath(JoinRootPath(d.RootFolder, d.RelativePath)).c_str()));
     if (!dir) {
         BusyFlag.store(0);

@@ -2,13 +2,18 @@
 
 #include "capture/Thumbnail.h"
 #include "server/StaticFiles.h"
+#include "webapps/DirListing.h"
 
 namespace palvex {
 
 bool ThumbnailAnswer(THttpServerThread& conn, const std::u16string& fullName,
                      const std::u16string& tnText, uint32_t fileSize) {
+    constexpr int kThumbnailBusyRounds = 20;
     std::string jpeg;
-    switch (MakeThumbnail(fullName, tnText, fileSize, jpeg)) {
+    ClaimBusyFlag(kThumbnailBusyRounds);
+    const TThumbnailOutcome outcome = MakeThumbnail(fullName, tnText, fileSize, jpeg);
+    BusyFlag.store(0);
+    switch (outcome) {
         case TThumbnailOutcome::ServeFile:
             return false;
         case TThumbnailOutcome::BlankGif:
