@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "common/FileIo.h"
 #include "config/PathOps.h"
 
 namespace palvex {
@@ -39,16 +40,6 @@ class TFd {
   private:
     int fd_;
 };
-
-bool WriteAll(int fd, std::string_view text) {
-    while (!text.empty()) {
-        const ssize_t written = write(fd, text.data(), text.size());
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return false;
-        text.remove_prefix(static_cast<size_t>(written));
-    }
-    return true;
-}
 
 // The file that writing to path really changes: the target of a link.
 std::string ResolveTarget(std::string_view path) {

@@ -12,6 +12,7 @@
 #include <new>
 
 #include "common/Codecs.h"
+#include "common/FileIo.h"
 #include "common/TextConv.h"
 #include "server/Response.h"
 
@@ -56,16 +57,6 @@ struct TReceiveBuffer {
     }
     std::string_view HeldBytes() const { return std::string_view(Data).substr(0, Held); }
 };
-
-bool WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t n = write(fd, bytes.data(), bytes.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        bytes.remove_prefix(static_cast<size_t>(n));
-    }
-    return true;
-}
 
 // Moves the body and the held bytes into the upload file; false on failure.
 bool FlushUpload(THttpServerThread& conn, TReceiveBuffer& buf) {

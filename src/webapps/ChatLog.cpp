@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <mutex>
 
+#include "common/FileIo.h"
 #include "common/TextConv.h"
 #include "server/HttpServer.h"
 
@@ -28,17 +29,6 @@ int32_t SecondsInMonth(const TSystemTime& t) {
 bool ValidSlot(int slot) {
     return slot >= 0 && static_cast<size_t>(slot) < LogBuffers.size() &&
            !LogBuffers[slot].LogPath.empty();
-}
-
-// Writes all of data; false on any error.
-bool WriteAll(int fd, std::string_view data) {
-    while (!data.empty()) {
-        const ssize_t n = write(fd, data.data(), data.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        data.remove_prefix(static_cast<size_t>(n));
-    }
-    return true;
 }
 
 // Opens a regular file for appending; O_NONBLOCK keeps a FIFO in its place

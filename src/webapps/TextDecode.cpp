@@ -10,6 +10,7 @@
 #include <new>
 #include <thread>
 
+#include "common/FileIo.h"
 #include "common/TextConv.h"
 
 namespace palvex {
@@ -190,29 +191,6 @@ bool ToFsPath(std::u16string_view path, std::string& out) {
     return true;
 }
 
-// Writes all of data to fd, retrying short and interrupted writes.
-bool WriteAll(int fd, std::string_view data) {
-    while (!data.empty()) {
-        const ssize_t n = write(fd, data.data(), data.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        data.remove_prefix(static_cast<size_t>(n));
-    }
-    return true;
-}
-
-// Reads exactly bytes.size() bytes from fd; false on error or early end.
-bool ReadAll(int fd, std::string& bytes) {
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = read(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<size_t>(n);
-    }
-    return true;
-}
-
 // The file's content: UTF-16LE with a leading byte-order mark.
 std::string Utf16FileBytes(std::u16string_view text) {
     std::string out;
@@ -362,7 +340,7 @@ bool ReadFileBytes(std::u16string_view path, std::string& bytes, uint64_t maxByt
     bool ok = false;
     try {
         bytes.resize(static_cast<size_t>(size));
-        ok = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && ReadAll(fd, bytes);
+        ok = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && ReadExactly(fd, bytes);
     } catch (const std::bad_alloc&) {
         ok = false;
     }

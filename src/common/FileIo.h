@@ -1,0 +1,15 @@
+#pragma once
+// Whole reads and writes on file descriptors, retrying short and interrupted
+// calls; the one copy of these loops in the program.
+
+#include <string>
+#include <string_view>
+
+namespace palvex {
+
+// Writes all of data to fd; false on any error.
+bool WriteAll(int fd, std::string_view data);
+// Reads exactly bytes.size() bytes from fd into bytes; false on error or early end.
+bool ReadExactly(int fd, std::string& bytes);
+
+}  // namespace palvex
