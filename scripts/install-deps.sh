@@ -10,7 +10,11 @@ PACKAGES=(
   libjpeg62-turbo-dev libpng-dev libgif-dev libtiff-dev
   libcurl4-openssl-dev
   curl wrk nginx-light python3
+  chromium
 )
+# Node may come from elsewhere with its own npm; Debian's only when missing.
+command -v node >/dev/null || PACKAGES+=(nodejs)
+command -v npm >/dev/null || PACKAGES+=(npm)
 
 missing=()
 for p in "${PACKAGES[@]}"; do
