@@ -69,9 +69,11 @@ function ShowTn(img) {
     TnPump();
 }
 
+// Loads every thumbnail not yet shown; shown ones stay (ShowTn would open them).
 function ShowAllThumbnails() {
     var images = TnPlaceholders();
-    for (var i = 0; i < images.length; i++) ShowTn(images[i]);
+    for (var i = 0; i < images.length; i++)
+        if (!images[i].getAttribute("data-tn")) ShowTn(images[i]);
 }
 
 // Makes the placeholders reachable and usable from the keyboard.
