@@ -1,8 +1,10 @@
 #include "config/Settings.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
 
 #include "common/TextConv.h"
@@ -167,6 +169,24 @@ TEST_F(SettingsTest, SaveIntoReadOnlyFolderKeepsOldFile) {
     std::filesystem::permissions(tmp / "prog", std::filesystem::perms::owner_write,
                                  std::filesystem::perm_options::add);
     EXPECT_EQ(TTempFolder::Read(Prog("old.ini")), "Port=81\r\n");
+}
+
+// A full disk binds root too: the file-size limit makes the write fail half way.
+TEST_F(SettingsTest, SaveThatCannotBeWrittenKeepsOldFile) {
+    s.IniPath = tmp.Write("prog/old.ini", "Port=81\r\n");
+    s.ListingInfo = std::string(4096, 'i');
+    struct rlimit before {};
+    getrlimit(RLIMIT_FSIZE, &before);
+    const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+    struct rlimit tiny = before;
+    tiny.rlim_cur = 16;
+    setrlimit(RLIMIT_FSIZE, &tiny);
+    const bool saved = SaveSettingsFile(s, "", paths);
+    setrlimit(RLIMIT_FSIZE, &before);
+    signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(TTempFolder::Read(Prog("old.ini")), "Port=81\r\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(tmp / "prog"), {}), 1);
 }
 
 TEST_F(SettingsTest, SaveReplacesFileThroughItsLink) {

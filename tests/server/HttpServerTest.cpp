@@ -281,8 +281,7 @@ TEST(HttpServerStart, PortRetrySeriesAndSingleAttempt) {
         ASSERT_GE(s, 0);
         taken.push_back(s);
     }
-    auto* server = new THttpServer;
-    server->BindAddress = 0x7F000001;
+    auto* server = &test::NewTestServer();
     EXPECT_FALSE(StartServer(*server, base, false, TestHandler, nullptr, nullptr));
     EXPECT_FALSE(server->Active);
     ASSERT_TRUE(StartServer(*server, base, true, TestHandler, nullptr, nullptr));
@@ -302,8 +301,7 @@ TEST(HttpServerStart, StartNormalisesNameIndexAndMimeText) {
         const char* kept;
     } cases[] = {{"morvi/1.3 (Win32)", "morvi/1.3 (Win32)"}, {"noslash", ""}, {"/lead", ""}};
     for (const auto& c : cases) {
-        auto* server = new THttpServer;
-        server->BindAddress = 0x7F000001;
+        auto* server = &test::NewTestServer();
         server->ServerName = c.name;
         server->MimeTypes = " Jpg = image/x-foo ;\tTXT=Text/Plain";
         ASSERT_TRUE(StartServer(*server, test::FreePort(), true, TestHandler, nullptr, nullptr));

@@ -40,7 +40,8 @@ TEST(ParseHead, RequestLineVariants) {
 }
 
 TEST(ParseHead, LinesEndAtCrLfOrEitherAloneAndNulEndsText) {
-    ParsedHead p(std::string("GET / HTTP/1.0\r\nA: 1\nB: 2\rC: 3\r\n\nD: 4\0E: 5", 44));
+    constexpr char kHead[] = "GET / HTTP/1.0\r\nA: 1\nB: 2\rC: 3\r\n\nD: 4\0E: 5";
+    ParsedHead p(std::string(kHead, sizeof kHead - 1));
     const std::vector<std::string> expected = {"GET / HTTP/1.0", "A: 1", "B: 2",
                                                "C: 3",           "",     "D: 4"};
     EXPECT_EQ(p.conn.Headers, expected);

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <thread>
+#include <vector>
 
 namespace palvex::test {
 
@@ -27,9 +28,17 @@ uint16_t FreePort() {
     }
 }
 
+THttpServer& NewTestServer() {
+    // Never freed but always reachable, as the program keeps its server: a
+    // connection thread may outlive its test, even the end of the process.
+    static auto* servers = new std::vector<THttpServer*>;
+    servers->push_back(new THttpServer);
+    servers->back()->BindAddress = kLoopback;
+    return *servers->back();
+}
+
 THttpServer& StartTestServer(THook onRequest, THook onRequestParsed, uint32_t idleTimeout) {
-    auto* server = new THttpServer;
-    server->BindAddress = kLoopback;
+    THttpServer* server = &NewTestServer();
     server->ServerName = "morvi/1.3 (Win32)";
     server->IdleTimeout = idleTimeout;
     server->RequestTimeout = 20;

@@ -14,6 +14,8 @@ namespace palvex::test {
 // A port nobody listens on right now (from a per-process range).
 uint16_t FreePort();
 
+// A fresh server bound to 127.0.0.1 that lives as long as the process.
+THttpServer& NewTestServer();
 // Starts a fresh server (never freed, so late threads stay safe) bound to
 // 127.0.0.1 with the given hooks and short read time-outs.
 THttpServer& StartTestServer(THook onRequest, THook onRequestParsed = nullptr,
