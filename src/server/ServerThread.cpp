@@ -164,11 +164,6 @@ bool ReadTimedOut(const THttpServerThread& conn, uint32_t now, uint32_t lastData
     return conn.IdleTimeout > 0 && SecondsApart(now, lastData) > conn.IdleTimeout;
 }
 
-void SetNonBlocking(int socket) {
-    const int flags = fcntl(socket, F_GETFL, 0);
-    if (flags >= 0) fcntl(socket, F_SETFL, flags | O_NONBLOCK);
-}
-
 // Shuts down the sending side and reads until the peer closes, so that the
 // answer is not cut off by a reset; bounded in time against idle peers and
 // cut short by a stop.
@@ -249,10 +244,9 @@ bool ReadRequest(THttpServerThread& conn) {
     conn.BytesReceived = 0;
     TReceiveBuffer buf;
     Phase phase = Phase::Head;
-    SetNonBlocking(conn.Socket);
     uint32_t lastData = conn.StartSeconds;
     while (conn.ReadState < kGiveUp) {
-        const ssize_t n = recv(conn.Socket, buf.Data.data() + buf.Held, buf.Room(), 0);
+        const ssize_t n = recv(conn.Socket, buf.Data.data() + buf.Held, buf.Room(), MSG_DONTWAIT);
         const uint32_t now = SecondsOfDayUtc();
         if (n > 0) {
             lastData = now;
