@@ -35,8 +35,9 @@ void AcceptLoop(THttpServer* server) {
     while (server->Active.load(std::memory_order_relaxed)) {
         sockaddr_in peer{};
         socklen_t len = sizeof peer;
-        const int s =
-            accept4(server->ListenSocket, reinterpret_cast<sockaddr*>(&peer), &len, SOCK_CLOEXEC);
+        // Reading is non-blocking from the start (the connection polls).
+        const int s = accept4(server->ListenSocket, reinterpret_cast<sockaddr*>(&peer), &len,
+                              SOCK_CLOEXEC | SOCK_NONBLOCK);
         if (s < 0) {
             if (!AcceptErrorIsTransient(errno)) return;
             std::this_thread::sleep_for(kAcceptPause);
