@@ -84,25 +84,7 @@ bool TTestPatternSource::GrabFrame() {
 }
 
 void TTestPatternSource::SetPreview(bool on) {
-    if (on == preview_.joinable()) return;
-    if (on) {
-        preview_ = std::jthread([this](std::stop_token stop) { PreviewLoop(stop); });
-        return;
-    }
-    preview_.request_stop();
-    preview_.join();
-}
-
-void TTestPatternSource::PreviewLoop(std::stop_token stop) {
-    std::unique_lock lock(waitMutex_);
-    while (!stop.stop_requested()) {
-        // Wakes early when asked to stop; otherwise one frame per interval.
-        wake_.wait_for(lock, stop, kPreviewInterval, [] { return false; });
-        if (stop.stop_requested()) break;
-        lock.unlock();
-        GrabFrame();
-        lock.lock();
-    }
+    preview_.Set(on, [this] { GrabFrame(); });
 }
 
 }  // namespace palvex

@@ -3,16 +3,13 @@
 // format, so every conversion runs without a camera.
 
 #include <chrono>
-#include <condition_variable>
 #include <mutex>
 #include <thread>
 
 #include "capture/CaptureSource.h"
+#include "capture/PreviewTimer.h"
 
 namespace palvex {
-
-// Time between preview frames.
-constexpr std::chrono::milliseconds kPreviewInterval{200};
 
 class TTestPatternSource final : public TCaptureSource {
   public:
@@ -30,17 +27,13 @@ class TTestPatternSource final : public TCaptureSource {
     void SetPreview(bool on) override;
 
   private:
-    void PreviewLoop(std::stop_token stop);
-
     const uint8_t kind_;
     const int width_;
     const int height_;
     std::mutex deliveryMutex_;  // held while a frame is made and delivered
     TFrameCallback onFrame_;
     uint32_t frameNumber_ = 0;
-    std::jthread preview_;
-    std::mutex waitMutex_;
-    std::condition_variable_any wake_;
+    TPreviewTimer preview_;
 };
 
 }  // namespace palvex

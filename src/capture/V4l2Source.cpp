@@ -311,24 +311,7 @@ void TV4l2Source::Deliver(std::span<const uint8_t> raw) {
 }
 
 void TV4l2Source::SetPreview(bool on) {
-    if (on == preview_.joinable()) return;
-    if (on) {
-        preview_ = std::jthread([this](std::stop_token stop) { PreviewLoop(stop); });
-        return;
-    }
-    preview_.request_stop();
-    preview_.join();
-}
-
-void TV4l2Source::PreviewLoop(std::stop_token stop) {
-    std::unique_lock lock(waitMutex_);
-    while (!stop.stop_requested()) {
-        wake_.wait_for(lock, stop, kPreviewInterval, [] { return false; });
-        if (stop.stop_requested()) break;
-        lock.unlock();
-        GrabFrame();
-        lock.lock();
-    }
+    preview_.Set(on, [this] { GrabFrame(); });
 }
 
 }  // namespace palvex

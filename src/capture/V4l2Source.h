@@ -4,7 +4,6 @@
 // and reads frames with memory-mapped buffers or plain reads.
 
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
 #include <mutex>
 #include <optional>
@@ -15,6 +14,7 @@
 
 #include "capture/BmpFormat.h"
 #include "capture/CaptureSource.h"
+#include "capture/PreviewTimer.h"
 
 namespace palvex {
 
@@ -72,7 +72,6 @@ class TV4l2Source final : public TCaptureSource {
     bool ReadOneFrame();
     bool DequeueNewestFrame();
     void Deliver(std::span<const uint8_t> raw);
-    void PreviewLoop(std::stop_token stop);
 
     const std::string path_;
     std::mutex deviceMutex_;  // held while the device is used or a frame delivered
@@ -84,9 +83,7 @@ class TV4l2Source final : public TCaptureSource {
     std::vector<TV4l2Plane> planes_;
     TBitmapInfoHeader header_;
     TFrameCallback onFrame_;
-    std::jthread preview_;
-    std::mutex waitMutex_;
-    std::condition_variable_any wake_;
+    TPreviewTimer preview_;
 };
 
 }  // namespace palvex
