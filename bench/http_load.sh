@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# HTTP load: palvex -headless and nginx side by side on loopback, the same
-# 1 KiB answer, wrk with one request per connection at 16 connections.
+# HTTP load: palvex -headless and nginx (1 worker, sendfile on, access log off)
+# side by side on loopback, one request per connection:
+#   - a 1 KiB and a 100 KiB file with wrk at 16 connections;
+#   - a 256 MiB file fetched whole by one client (throughput).
 # Usage: bench/http_load.sh [seconds] [connections]   (build first: ninja -C build)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -14,6 +16,8 @@ trap cleanup EXIT
 mkdir -p "$work/www" "$work/nginx"
 chmod 755 "$work"
 head -c 1024 /dev/urandom | base64 -w0 | head -c 1024 > "$work/www/1k.txt"
+head -c 102400 /dev/urandom > "$work/www/100k.bin"
+head -c 268435456 /dev/urandom > "$work/www/256m.bin"
 chmod -R a+rX "$work/www"
 touch "$work/palvex"
 pport=18431
@@ -43,14 +47,25 @@ nginx -c "$work/nginx/nginx.conf" &
 npid=$!
 sleep 1
 
-run() { # name port
-  echo "== $1"
-  wrk -t2 -c"$conns" -d"${seconds}s" --latency -H 'Connection: close' "http://127.0.0.1:$2/1k.txt" \
-    | tee "$work/$1.txt" | grep -E 'Requests/sec|Latency|99%|Non-2xx|Socket errors' || true
+rate() { # name port file -> requests/s
+  wrk -t2 -c"$conns" -d"${seconds}s" --latency -H 'Connection: close' "http://127.0.0.1:$2/$3" \
+    >"$work/$1-$3.txt"
+  grep -E 'Non-2xx|Socket errors' "$work/$1-$3.txt" >&2 || true
+  awk '/Requests\/sec/ {print $2}' "$work/$1-$3.txt"
 }
-run palvex $pport
-run nginx $nport
+p99() { awk '$1 == "99%" {print $2}' "$work/$1-$2.txt"; }
+ratio() { awk -v p="$1" -v n="$2" 'BEGIN {printf "%.2f", p / n}'; }
 
-p=$(awk '/Requests\/sec/ {print $2}' "$work/palvex.txt")
-n=$(awk '/Requests\/sec/ {print $2}' "$work/nginx.txt")
-echo "palvex/nginx requests per second: $(awk -v p="$p" -v n="$n" 'BEGIN {printf "%.2f", p / n}')"
+for file in 1k.txt 100k.bin; do
+  p=$(rate palvex $pport $file)
+  n=$(rate nginx $nport $file)
+  printf '%-9s palvex %9s req/s (p99 %s)   nginx %9s req/s (p99 %s)   ratio %s\n' \
+    "$file" "$p" "$(p99 palvex $file)" "$n" "$(p99 nginx $file)" "$(ratio "$p" "$n")"
+done
+
+speed() { curl -s -o /dev/null -w '%{speed_download}' "http://127.0.0.1:$1/256m.bin"; }
+p=$(speed $pport); p=$(speed $pport)
+n=$(speed $nport); n=$(speed $nport)
+printf '%-9s palvex %6.0f MiB/s   nginx %6.0f MiB/s   ratio %s\n' 256m.bin \
+  "$(awk -v v="$p" 'BEGIN {print v / 1048576}')" "$(awk -v v="$n" 'BEGIN {print v / 1048576}')" \
+  "$(ratio "$p" "$n")"

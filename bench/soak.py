@@ -119,14 +119,15 @@ def main():
     idle_rss, idle_threads = rss_and_threads(pid)
     print("requests by kind:", dict(counts))
     print("errors:", dict(errors) or "none")
-    # Single samples swing with thumbnails and frames in flight: compare the
-    # mean of three samples at the middle with the mean of the last three.
-    mid = len(samples) // 2
-    middle = sum(samples[max(0, mid - 1):mid + 2]) / len(samples[max(0, mid - 1):mid + 2])
-    end = sum(samples[-3:]) / len(samples[-3:])
-    growth = (end - middle) * 100.0 / middle
-    print("memory start/middle/end KiB: %d / %d / %d; growth over the last half %.1f%%"
-          % (samples[0], middle, end, growth))
+    # Single samples swing with thumbnails and frames in flight, so quarters
+    # are compared: the last quarter against the quarter before the last half.
+    load = samples[:-1] if len(samples) > 4 else samples
+    q = max(1, len(load) // 4)
+    second = sum(load[q:2 * q] or load[:q]) / len(load[q:2 * q] or load[:q])
+    last = sum(load[-q:]) / len(load[-q:])
+    growth = (last - second) * 100.0 / second
+    print("memory start/middle/end KiB: %d / %d / %d; mean of the 2nd quarter %d, of the last %d: growth %.1f%%"
+          % (samples[0], samples[len(samples) // 2], samples[-1], second, last, growth))
     print("threads after the load: %d" % idle_threads)
     sys.exit(1 if errors or growth >= 5.0 else 0)
 

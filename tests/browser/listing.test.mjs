@@ -92,6 +92,9 @@ test('listing: rows, thumbnails, paging and folder links', async (t) => {
             'e1.txt', 'e2.txt', 'e3.txt', 'e4.txt', 'e5.txt'
         ]);
         assert.match(await page.textContent('.Navigation'), /Page 1 of 2/);
+        // The style sheet from /*extra/dir.css applies.
+        const titleWeight = await page.$eval('.PageTitle', (el) => getComputedStyle(el).fontWeight);
+        assert.equal(titleWeight, '600');
 
         const before = await thumbnails(page);
         assert.equal(before.length, IMAGES.length);
