@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -17,6 +18,7 @@ std::recursive_mutex HookLock;
 namespace {
 
 constexpr int kListenBacklog = 30;
+constexpr int kDeferAcceptSeconds = 5;
 constexpr uint16_t kPortZeroReplacement = 500;
 constexpr int kMaxPortAttempts = 6;
 constexpr uint16_t kUnprivilegedRetryPort = 8080;
@@ -110,6 +112,10 @@ int OpenListener(uint16_t port, uint32_t bindAddress, int* error) {
     }
     const int one = 1;
     setsockopt(s, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    // A connection is handed to accept once its first bytes are there, so
+    // its thread starts with data to read instead of waiting for it.
+    const int deferSeconds = kDeferAcceptSeconds;
+    setsockopt(s, IPPROTO_TCP, TCP_DEFER_ACCEPT, &deferSeconds, sizeof deferSeconds);
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
     addr.sin_port = htons(port);

@@ -32,11 +32,11 @@ start_palvex() {
   done
 }
 
-# stop_palvex: SIGTERM, then STOP_CODE = the exit code within five seconds
+# stop_palvex: SIGTERM, then STOP_CODE = the exit code within ten seconds
 # (124 on a hang).
 stop_palvex() {
   kill -TERM $PID
-  for _ in $(seq 100); do
+  for _ in $(seq 200); do
     if ! kill -0 $PID 2>/dev/null; then
       wait $PID; STOP_CODE=$?; PID=0; return
     fi
