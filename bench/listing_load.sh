@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Listing load: palvex -headless and nginx (autoindex) side by side on loopback,
 # the generated page of one folder of 200 files, wrk with one request per
-# connection. Both get the same URL; "?fpp=200" puts every entry on palvex's
+# connection. Both get the same URL; "?fpp=1000" puts every entry on palvex's
 # page as nginx does (nginx ignores the query).
 # Usage: bench/listing_load.sh [seconds] [connections]   (build first: ninja -C build)
 set -euo pipefail
@@ -20,13 +20,13 @@ for i in $(seq -w 1 $files); do
   case $((10#$i % 4)) in
     0) ext=jpg ;; 1) ext=txt ;; 2) ext=pdf ;; *) ext=html ;;
   esac
-  head -c $((10#$i * 97 + 1)) /dev/zero > "$work/www/list/file $i.$ext"
+  head -c $((10#$i * 97 + 1)) /dev/zero > "$work/www/list/file-$i.$ext"
 done
 chmod -R a+rX "$work/www"
 touch "$work/palvex"
 pport=18433
 nport=18434
-url="/list/?fpp=$files"
+url="/list/?fpp=1000"
 
 "$palvex" -headless -ActAsOriginExe="$work/palvex" Port=$pport Root="$work/www/" >/dev/null 2>&1 &
 ppid=$!
@@ -53,7 +53,7 @@ sleep 1
 
 # Both must list every file, or the comparison means nothing.
 for port in $pport $nport; do
-  rows=$(curl -sf "http://127.0.0.1:$port$url" | grep -o 'href="[^"]*file%20[0-9]*\.[a-z]*"' | sort -u | wc -l)
+  rows=$(curl -sf "http://127.0.0.1:$port$url" | grep -o 'href="[^"]*file-[0-9]*\.[a-z]*"' | sort -u | wc -l)
   echo "port $port lists $rows of $files files"
 done
 
