@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <thread>
+#include <unordered_set>
 
 #include "common/Paths.h"
 #include "common/SystemTime.h"
@@ -61,18 +62,31 @@ bool ListedSize(int dirFd, const char* name, int32_t& size) {
     return S_ISREG(st.st_mode) && size >= 1;
 }
 
-// Reads the entries of an open folder into list, up to kMaxListedEntries.
+// True when no other byte name can decode to this text: only names with
+// invalid UTF-8 (shown as U+FFFD) can share one.
+bool DecodedUniquely(std::u16string_view name) {
+    return name.find(u'\uFFFD') == std::u16string_view::npos;
+}
+
+// Reads the entries of an open folder into the sorted list, up to
+// kMaxListedEntries. The names are appended and sorted once at the end:
+// inserting each at its place would move half the list every time. Two byte
+// names may decode to the same text; only the first read is kept.
 void ReadEntries(DIR* dir, bool atRoot, TWStringList& list) {
+    list.SetSorted(false);
+    std::unordered_set<std::u16string> undecodable;
     size_t added = 0;
     while (added < kMaxListedEntries) {
         const dirent* entry = readdir(dir);
         if (!entry) break;
-        const std::u16string name = Utf8ToWide(entry->d_name);
+        std::u16string name = Utf8ToWide(entry->d_name);
         int32_t size = 0;
         if (IsUnlistedName(name, atRoot) || !ListedSize(dirfd(dir), entry->d_name, size)) continue;
-        list.AddObject(name, size);
         ++added;
+        if (DecodedUniquely(name) || undecodable.insert(name).second)
+            list.AddObject(std::move(name), size);
     }
+    list.SetSorted(true);
 }
 
 }  // namespace

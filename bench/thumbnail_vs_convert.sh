@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Thumbnail latency: GET /x.jpg?tn=160 from palvex -headless against
+# ImageMagick's "convert x.jpg -thumbnail 160x160" on the same 4000 x 3000
+# JPEG; the median of several runs each, after one warm-up.
+# Usage: bench/thumbnail_vs_convert.sh [runs]   (build first: ninja -C build)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+runs=${1:-9}
+palvex=${PALVEX:-build/palvex}
+convert=${CONVERT:-/usr/bin/convert}
+work=$(mktemp -d /tmp/palvex-bench-XXXXXX)
+cleanup() { kill "${ppid:-}" 2>/dev/null || true; rm -rf "$work"; }
+trap cleanup EXIT
+
+mkdir -p "$work/www"
+chmod 755 "$work"
+"$convert" -seed 1 -size 4000x3000 plasma: -quality 90 "$work/www/x.jpg"
+chmod -R a+rX "$work/www"
+touch "$work/palvex"
+pport=18435
+echo "photo: $(identify -format '%wx%h' "$work/www/x.jpg"), $(stat -c %s "$work/www/x.jpg") bytes"
+
+"$palvex" -headless -ActAsOriginExe="$work/palvex" Port=$pport Root="$work/www/" >/dev/null 2>&1 &
+ppid=$!
+sleep 1
+
+median() { sort -g | awk '{ v[NR] = $1 } END { printf "%.1f", (NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2) }'; }
+now_ms() { echo $(($(date +%s%N) / 1000)) | awk '{ printf "%.3f", $1 / 1000 }'; }
+
+url="http://127.0.0.1:$pport/x.jpg?tn=160"
+curl -sf -o "$work/tn.jpg" -w '%{content_type}\n' "$url" | sed 's/^/palvex answer: /'
+echo "palvex thumbnail: $(identify -format '%wx%h' "$work/tn.jpg"), $(stat -c %s "$work/tn.jpg") bytes"
+for _ in $(seq "$runs"); do
+  curl -sf -o /dev/null -w '%{time_total}\n' "$url" | awk '{ print $1 * 1000 }'
+done > "$work/palvex.ms"
+p=$(median < "$work/palvex.ms")
+
+"$convert" "$work/www/x.jpg" -thumbnail 160x160 "$work/out.jpg"
+echo "convert thumbnail: $(identify -format '%wx%h' "$work/out.jpg"), $(stat -c %s "$work/out.jpg") bytes"
+for _ in $(seq "$runs"); do
+  start=$(now_ms)
+  "$convert" "$work/www/x.jpg" -thumbnail 160x160 "$work/out.jpg"
+  end=$(now_ms)
+  awk -v s="$start" -v e="$end" 'BEGIN { print e - s }'
+done > "$work/convert.ms"
+c=$(median < "$work/convert.ms")
+
+echo "palvex  ms: $(tr '\n' ' ' < "$work/palvex.ms")-> median $p"
+echo "convert ms: $(tr '\n' ' ' < "$work/convert.ms")-> median $c"
+echo "palvex/convert time: $(awk -v p="$p" -v c="$c" 'BEGIN {printf "%.2f", p / c}')"
