@@ -124,6 +124,13 @@ TEST_F(ListingFixture, ScanLeavesOutHiddenDescriptionAccessAndEmptyFiles) {
     EXPECT_EQ(FindKnownDir(Root(), u"missing\\"), nullptr);
 }
 
+TEST_F(ListingFixture, NamesThatDecodeAlikeAreListedOnce) {
+    // Both byte names read as "a\uFFFD.txt": one row, not two.
+    dir.Write("odd/a\xFF.txt", "x");
+    dir.Write("odd/a\xFE.txt", "x");
+    EXPECT_EQ(Names(u"odd\\"), (std::vector<std::u16string>{u"..", u"a\uFFFD.txt"}));
+}
+
 TEST_F(ListingFixture, ScanStopsAtTheEntryLimit) {
     for (size_t i = 0; i <= kMaxListedEntries; ++i)
         dir.Write("many/" + std::to_string(i), "x");
