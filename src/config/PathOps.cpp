@@ -48,7 +48,8 @@ std::string MakeAbsoluteFolder(std::string_view path, std::string_view base) {
 
 std::string MakeRelativePath(std::string_view path, std::string_view base) {
     // File names on Linux are case-sensitive, so the base must match exactly.
-    if (path.size() > base.size() && path.starts_with(base))
+    // A rest that begins with a separator would read back as absolute.
+    if (path.size() > base.size() && path.starts_with(base) && path[base.size()] != '/')
         return std::string(path.substr(base.size()));
     return std::string(path);
 }

@@ -18,6 +18,8 @@ TEST(PathOps, AbsoluteAndRelativePaths) {
     EXPECT_EQ(MakeRelativePath("/opt/p/", "/opt/p/"), "/opt/p/");
     // Case matters on Linux: /opt/P/ is another folder.
     EXPECT_EQ(MakeRelativePath("/opt/P/WebRoot/", "/opt/p/"), "/opt/P/WebRoot/");
+    // The rest of a doubled separator would read back as an absolute path.
+    EXPECT_EQ(MakeRelativePath("/opt/p//other/", "/opt/p/"), "/opt/p//other/");
     EXPECT_EQ(PathToUrl("images\\bg.jpg"), "/images/bg.jpg");
     EXPECT_EQ(PathToUrl("/bg.jpg"), "/bg.jpg");
     EXPECT_EQ(PathToUrl(""), "");
