@@ -73,7 +73,7 @@ struct TCaptureState {
     std::mutex StoreLock;
     TFrameFile FrameFile;
     std::mutex SpecLock;
-    std::optional<std::string> Spec;
+    std::optional<std::string> Choice;
 };
 
 TCaptureState& State() {
@@ -153,41 +153,41 @@ uint32_t MillisecondsOfHour() {
     return (t.Minute * 60u + t.Second) * 1000u + t.Milliseconds;
 }
 
-std::unique_ptr<TCaptureSource> MakeCaptureSource(std::string_view spec) {
-    spec = TrimBlanks(spec);
-    if (spec.empty()) return nullptr;
-    const std::string_view head = spec.substr(0, spec.find(':'));
+std::unique_ptr<TCaptureSource> MakeCaptureSource(std::string_view choice) {
+    choice = TrimBlanks(choice);
+    if (choice.empty()) return nullptr;
+    const std::string_view head = choice.substr(0, choice.find(':'));
     if (!EqualsNoCase(head, kTestPatternName))
-        return std::make_unique<TV4l2Source>(std::string(spec));
+        return std::make_unique<TV4l2Source>(std::string(choice));
     const std::string_view format =
-        head.size() < spec.size() ? spec.substr(head.size() + 1) : std::string_view();
+        head.size() < choice.size() ? choice.substr(head.size() + 1) : std::string_view();
     const std::optional<uint8_t> kind = TestFormatKind(format);
     if (!kind) return nullptr;
     return std::make_unique<TTestPatternSource>(*kind);
 }
 
-std::string CameraSpec() {
+std::string CameraChoice() {
     TCaptureState& s = State();
     std::lock_guard lock(s.SpecLock);
-    if (s.Spec) return *s.Spec;
+    if (s.Choice) return *s.Choice;
     const char* env = std::getenv(kCameraEnvironmentVariable);
     if (env && *env) return env;
     return std::string(kDefaultCameraDevice);
 }
 
-void SetCameraSpec(std::string_view spec) {
+void SetCameraChoice(std::string_view choice) {
     TCaptureState& s = State();
     std::lock_guard lock(s.SpecLock);
-    spec = TrimBlanks(spec);
-    if (spec.empty())
-        s.Spec.reset();
+    choice = TrimBlanks(choice);
+    if (choice.empty())
+        s.Choice.reset();
     else
-        s.Spec = std::string(spec);
+        s.Choice = std::string(choice);
 }
 
 bool StartCapture() {
     if (CaptureRunning()) return true;
-    std::unique_ptr<TCaptureSource> source = MakeCaptureSource(CameraSpec());
+    std::unique_ptr<TCaptureSource> source = MakeCaptureSource(CameraChoice());
     return source && StartCaptureWith(std::move(source));
 }
 
@@ -262,10 +262,10 @@ uint32_t LatestFrameTime() {
     return Latest().Time;
 }
 
-bool StartCameraFromSetting(std::string_view spec) {
-    spec = TrimBlanks(spec);
-    if (!spec.empty()) {
-        SetCameraSpec(spec);
+bool StartCameraFromSetting(std::string_view choice) {
+    choice = TrimBlanks(choice);
+    if (!choice.empty()) {
+        SetCameraChoice(choice);
     } else {
         const char* env = std::getenv(kCameraEnvironmentVariable);
         if (!env || !*env) return false;

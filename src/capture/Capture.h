@@ -37,12 +37,12 @@ constexpr std::chrono::milliseconds kCaptureControlWait{3000};
 // uyvy, y41p, yvu9, i420, y8, y211; case ignored) for the moving test
 // pattern, anything else for the V4L2 device at that path; null for an
 // empty text or an unknown test format.
-std::unique_ptr<TCaptureSource> MakeCaptureSource(std::string_view spec);
+std::unique_ptr<TCaptureSource> MakeCaptureSource(std::string_view choice);
 
 // The camera StartCapture opens: the last one set (an empty text forgets
 // it), else the environment variable, else kDefaultCameraDevice.
-std::string CameraSpec();
-void SetCameraSpec(std::string_view spec);
+std::string CameraChoice();
+void SetCameraChoice(std::string_view choice);
 
 // Switches capture on with the chosen camera; true when it runs (also when it
 // was running already). False leaves nothing open.
@@ -69,11 +69,11 @@ void UnlockFrame();
 // Local milliseconds within the hour at which the newest frame was stored.
 uint32_t LatestFrameTime();
 
-// The program's camera switch: a non-empty spec (see MakeCaptureSource)
+// The program's camera switch: a non-empty choice (see MakeCaptureSource)
 // becomes the camera and is started; an empty one starts the camera of the
 // environment variable when that is set, else does nothing. True when
 // capture runs afterwards.
-bool StartCameraFromSetting(std::string_view spec);
+bool StartCameraFromSetting(std::string_view choice);
 
 // Local milliseconds within the hour: (minute x 60 + second) x 1000 + ms.
 uint32_t MillisecondsOfHour();

@@ -228,11 +228,11 @@ void ParseRange(THttpServerThread& conn) {
     const std::string r = GetHeader(conn, "Range");
     const size_t eq = r.find('=');
     if (r.empty() || eq == std::string::npos || AsciiLower(r.substr(0, eq)) != "bytes") return;
-    const std::string_view spec = std::string_view(r).substr(eq + 1);
-    const size_t dash = spec.find('-');
-    if (spec.find(',') != std::string_view::npos || dash == std::string_view::npos) return;
-    const std::string_view a = TrimBlanks(spec.substr(0, dash));
-    const std::string_view b = TrimBlanks(spec.substr(dash + 1).substr(0, 127));
+    const std::string_view rangeText = std::string_view(r).substr(eq + 1);
+    const size_t dash = rangeText.find('-');
+    if (rangeText.find(',') != std::string_view::npos || dash == std::string_view::npos) return;
+    const std::string_view a = TrimBlanks(rangeText.substr(0, dash));
+    const std::string_view b = TrimBlanks(rangeText.substr(dash + 1).substr(0, 127));
     const uint64_t size = conn.FileSize, last = size - 1;
     uint64_t start, end = last, n;
     if (a.empty()) {

@@ -27,14 +27,14 @@ class Capture : public ::testing::Test {
   protected:
     void TearDown() override {
         StopCapture();
-        SetCameraSpec("");
+        SetCameraChoice("");
         ::unsetenv(kCameraEnvironmentVariable);
     }
 };
 
 TEST_F(Capture, CameraTextsNameTheirSources) {
     struct Case {
-        const char* spec;
+        const char* choice;
         bool made;
         bool v4l2;
     } cases[] = {
@@ -44,10 +44,10 @@ TEST_F(Capture, CameraTextsNameTheirSources) {
         {"/dev/video0", true, true}, {"/tmp/no-such-cam", true, true},
     };
     for (const Case& c : cases) {
-        const std::unique_ptr<TCaptureSource> source = MakeCaptureSource(c.spec);
-        EXPECT_EQ(source != nullptr, c.made) << c.spec;
+        const std::unique_ptr<TCaptureSource> source = MakeCaptureSource(c.choice);
+        EXPECT_EQ(source != nullptr, c.made) << c.choice;
         if (source) {
-            EXPECT_EQ(dynamic_cast<TV4l2Source*>(source.get()) != nullptr, c.v4l2) << c.spec;
+            EXPECT_EQ(dynamic_cast<TV4l2Source*>(source.get()) != nullptr, c.v4l2) << c.choice;
         }
     }
 }
@@ -193,9 +193,9 @@ TEST_F(Capture, CameraSwitchFromSettingAndEnvironment) {
     EXPECT_FALSE(CaptureRunning());
     EXPECT_TRUE(StartCameraFromSetting("test:uyvy"));
     StopCapture();
-    SetCameraSpec("");
+    SetCameraChoice("");
     ::setenv(kCameraEnvironmentVariable, "test", 1);
-    EXPECT_EQ(CameraSpec(), "test");
+    EXPECT_EQ(CameraChoice(), "test");
     EXPECT_TRUE(StartCameraFromSetting(""));
     StopCapture();
     EXPECT_TRUE(StartCapture());
