@@ -26,25 +26,8 @@ nport=18432
 "$palvex" -headless -ActAsOriginExe="$work/palvex" Port=$pport Root="$work/www/" >/dev/null 2>&1 &
 ppid=$!
 
-cat > "$work/nginx/nginx.conf" <<CONF
-worker_processes 1;
-daemon off;
-pid $work/nginx/nginx.pid;
-error_log $work/nginx/error.log;
-events { worker_connections 1024; }
-http {
-  access_log off;
-  sendfile on;
-  client_body_temp_path $work/nginx;
-  proxy_temp_path $work/nginx;
-  fastcgi_temp_path $work/nginx;
-  uwsgi_temp_path $work/nginx;
-  scgi_temp_path $work/nginx;
-  server { listen 127.0.0.1:$nport; root $work/www; }
-}
-CONF
-nginx -c "$work/nginx/nginx.conf" &
-npid=$!
+. bench/nginx.sh
+start_nginx "$work" $nport "$work/www"
 sleep 1
 
 rate() { # name port file -> requests/s
