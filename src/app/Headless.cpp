@@ -70,6 +70,8 @@ sigset_t StopSignals() {
 void BlockStopSignals() {
     const sigset_t set = StopSignals();
     pthread_sigmask(SIG_BLOCK, &set, nullptr);
+    // A closed stdout pipe must not end the server; writes just fail.
+    std::signal(SIGPIPE, SIG_IGN);
 }
 
 int RunHeadless() {
@@ -82,6 +84,7 @@ int RunHeadless() {
         LogMessage("Webserver an Port " + std::to_string(GlobalServer().Port) +
                    " konnte nicht gestartet werden.");
         LogMessage("Server NICHT gestartet");
+        StopCapture();
         return 1;
     }
     LogMessage("Server gestartet an Port " + std::to_string(GlobalServer().Port));

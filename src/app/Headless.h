@@ -4,8 +4,8 @@
 
 namespace palvex {
 
-// Blocks SIGINT and SIGTERM so that only the waiting main thread takes them;
-// call before any thread starts.
+// Blocks SIGINT and SIGTERM so that only the waiting main thread takes them,
+// and ignores SIGPIPE; call before any thread starts.
 void BlockStopSignals();
 // Runs until a stop signal; returns the process exit code.
 int RunHeadless();
