@@ -107,12 +107,21 @@ void NormaliseFolderPath(std::u16string& rel, bool& slashed) {
     }
 }
 
+// A name or path as a link. On Linux a name may hold "?", which the path
+// encoding keeps and a browser would read as the start of a query.
+std::string LinkText(std::u16string_view nameOrPath) {
+    std::string link = UrlEncodePath(nameOrPath);
+    for (size_t at = link.find('?'); at != std::string::npos; at = link.find('?', at))
+        link.replace(at, 1, "%3F");
+    return link;
+}
+
 // Absolute link prefix ("/pics/") for a folder that was named without its
 // trailing slash, else empty (links relative to the page). Never shortened:
 // a cut prefix would point every link of a deep folder elsewhere.
 std::string LinkPrefix(const std::u16string& rel, bool slashed) {
     if (!slashed || rel.empty()) return {};
-    return UrlEncodePath(AnsiToWide(WideToAnsi(BackslashesToSlashes(u"/" + rel))));
+    return LinkText(AnsiToWide(WideToAnsi(BackslashesToSlashes(u"/" + rel))));
 }
 
 // Integer value of a query parameter; 0 when absent, not a number or beyond 32 bits.
@@ -133,12 +142,12 @@ class TRowWriter {
     explicit TRowWriter(std::string prefix) : prefix_(std::move(prefix)) {}
 
     void Folder(std::u16string_view name) {
-        Row("<td>Dir</td><td><a href=\"" + prefix_ + UrlEncodePath(name) + "/\">" +
+        Row("<td>Dir</td><td><a href=\"" + prefix_ + LinkText(name) + "/\">" +
             std::string(kFolderIcon) + EncodeNameRefs(name) + "</a> /</td><td></td>");
     }
 
     void File(std::u16string_view name, uint32_t size) {
-        const std::string href = prefix_ + UrlEncodePath(name);
+        const std::string href = prefix_ + LinkText(name);
         std::string cells = "<td align=right>" + KbText(size) + " kb</td><td><a href=\"" + href +
                             "\">" + EncodeNameRefs(name) + "</a></td>";
         if (IsImageExtension(ExtensionOf(name))) {

@@ -216,6 +216,11 @@ TEST_F(StaticFilesHttp, Utf8EscapesFindTheSameFileAsLatin1Escapes) {
     EXPECT_TRUE(Get("/M%C3%BCllx.txt").starts_with("HTTP/1.0 404"));
 }
 
+TEST_F(StaticFilesHttp, EncodedQuestionMarkNamesAFile) {
+    root_.Write("a?b.txt", "question");
+    EXPECT_EQ(Body("/a%3Fb.txt"), "question");
+}
+
 TEST_F(StaticFilesHttp, ConditionalGet) {
     const std::string lm = LastModifiedOf("a.txt");
     EXPECT_EQ(Get("/a.txt", "If-Modified-Since: " + lm + "\r\n"),

@@ -131,6 +131,14 @@ TEST_F(ListingFixture, NamesThatDecodeAlikeAreListedOnce) {
     EXPECT_EQ(Names(u"odd\\"), (std::vector<std::u16string>{u"..", u"a\uFFFD.txt"}));
 }
 
+TEST_F(ListingFixture, QuestionMarkInANameStaysPartOfTheLink) {
+    dir.Write("q/a?b.txt", "x");
+    dir.MakeDir("q/why?");
+    const std::string page = Page("/q/", u"q\\");
+    EXPECT_NE(page.find("<a href=\"a%3Fb.txt\">a?b.txt</a>"), std::string::npos);
+    EXPECT_NE(page.find("<a href=\"why%3F/\">"), std::string::npos);
+}
+
 TEST_F(ListingFixture, ScanStopsAtTheEntryLimit) {
     for (size_t i = 0; i <= kMaxListedEntries; ++i)
         dir.Write("many/" + std::to_string(i), "x");
