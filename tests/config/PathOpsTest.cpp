@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "config/Flags.h"
-#include "config/TempFolder.h"
+#include "support/TempDir.h"
 
 namespace palvex {
 namespace {
@@ -26,7 +26,7 @@ TEST(PathOps, AbsoluteAndRelativePaths) {
 }
 
 TEST(PathOps, ForceFoldersCreatesMissingParents) {
-    TTempFolder tmp;
+    test::TempDir tmp;
     EXPECT_TRUE(ForceFolders(tmp / "a/b/c/"));
     EXPECT_TRUE(FolderExists(tmp / "a/b/c"));
     EXPECT_TRUE(ForceFolders(tmp / "x/y/file.ini"));  // the file name is not a folder

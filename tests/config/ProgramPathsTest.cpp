@@ -5,7 +5,7 @@
 #include "common/TextConv.h"
 #include "config/CommandLine.h"
 #include "config/Settings.h"
-#include "config/TempFolder.h"
+#include "support/TempDir.h"
 
 namespace palvex {
 namespace {
@@ -43,7 +43,7 @@ TEST(ProgramPaths, IniNameReplacesTheExtension) {
 }
 
 TEST(ProgramPaths, ActAsOriginExeMovesProgramFolderButNotIniFile) {
-    TTempFolder tmp;
+    test::TempDir tmp;
     tmp.Write("prog/palvex", "");
     tmp.Write("origin/srv", "");
     const std::string exe = tmp / "prog/palvex";
@@ -66,7 +66,7 @@ TEST(ProgramPaths, ActAsOriginExeMovesProgramFolderButNotIniFile) {
 }
 
 TEST(ProgramPaths, UnwritableProgramFolderUsesUserFolders) {
-    TTempFolder tmp;
+    test::TempDir tmp;
     const TProgramPaths paths =
         ResolveProgramPaths("/nonexistent-palvex/bin/palvex", {}, {tmp / "cfg", tmp / "share"});
     EXPECT_EQ(paths.ProgramFolder, "/nonexistent-palvex/bin/");
@@ -79,12 +79,12 @@ TEST(ProgramPaths, UnwritableProgramFolderUsesUserFolders) {
     ASSERT_TRUE(InitSettings(s, {}, paths));
     EXPECT_EQ(WideToUtf8(s.Root), tmp / "share/palvex/WebRoot/");
     EXPECT_TRUE(SaveSettingsFile(s, "", paths));
-    EXPECT_EQ(TTempFolder::Read(paths.DefaultIniPath),
+    EXPECT_EQ(test::TempDir::ReadFile(paths.DefaultIniPath),
               "Root=WebRoot/\r\nListing=1\r\nListingTitle=Directory Listing\r\n");
 }
 
 TEST(ProgramPaths, ShippedFilesFallBackToShareFolder) {
-    TTempFolder tmp;
+    test::TempDir tmp;
     tmp.Write("share/palvex/System/dir.css", "x");
     tmp.Write("bin/System/own.css", "x");
     TProgramPaths paths;

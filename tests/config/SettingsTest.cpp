@@ -9,7 +9,7 @@
 
 #include "common/TextConv.h"
 #include "config/PathOps.h"
-#include "config/TempFolder.h"
+#include "support/TempDir.h"
 
 namespace palvex {
 namespace {
@@ -26,7 +26,7 @@ class SettingsTest : public ::testing::Test {
     }
     std::string Prog(const std::string& name) const { return tmp / ("prog/" + name); }
 
-    TTempFolder tmp;
+    test::TempDir tmp;
     TProgramPaths paths;
     TServerSettings s;
 };
@@ -59,7 +59,7 @@ TEST_F(SettingsTest, CfgArgumentChoosesFileInProgramFolder) {
     EXPECT_EQ(s.IniPath, Prog("other.ini"));
     s.Port = 82;
     ASSERT_TRUE(SaveSettingsFile(s, "", paths));
-    EXPECT_TRUE(TTempFolder::Read(Prog("other.ini")).starts_with("Port=82\r\n"));
+    EXPECT_TRUE(test::TempDir::ReadFile(Prog("other.ini")).starts_with("Port=82\r\n"));
     EXPECT_FALSE(FileExists(paths.DefaultIniPath));
 }
 
@@ -168,7 +168,7 @@ TEST_F(SettingsTest, SaveIntoReadOnlyFolderKeepsOldFile) {
     EXPECT_FALSE(SaveSettingsFile(s, "", paths));
     std::filesystem::permissions(tmp / "prog", std::filesystem::perms::owner_write,
                                  std::filesystem::perm_options::add);
-    EXPECT_EQ(TTempFolder::Read(Prog("old.ini")), "Port=81\r\n");
+    EXPECT_EQ(test::TempDir::ReadFile(Prog("old.ini")), "Port=81\r\n");
 }
 
 // A full disk binds root too: the file-size limit makes the write fail half way.
@@ -185,7 +185,7 @@ TEST_F(SettingsTest, SaveThatCannotBeWrittenKeepsOldFile) {
     setrlimit(RLIMIT_FSIZE, &before);
     signal(SIGXFSZ, oldHandler);
     EXPECT_FALSE(saved);
-    EXPECT_EQ(TTempFolder::Read(Prog("old.ini")), "Port=81\r\n");
+    EXPECT_EQ(test::TempDir::ReadFile(Prog("old.ini")), "Port=81\r\n");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(tmp / "prog"), {}), 1);
 }
 
@@ -194,7 +194,7 @@ TEST_F(SettingsTest, SaveReplacesFileThroughItsLink) {
     std::filesystem::create_symlink(real, Prog("palvex.ini"));
     ASSERT_TRUE(SaveSettingsFile(s, "", paths));
     EXPECT_TRUE(std::filesystem::is_symlink(Prog("palvex.ini")));
-    EXPECT_EQ(TTempFolder::Read(real), s.SavedText);
+    EXPECT_EQ(test::TempDir::ReadFile(real), s.SavedText);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(tmp / "prog"), {}), 1);
 }
 

@@ -20,11 +20,12 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(path_, ec);
 }
 
-void TempDir::Write(std::string_view relative, std::string_view content) const {
+std::string TempDir::Write(std::string_view relative, std::string_view content) const {
     const std::filesystem::path file = path_ + std::string(relative);
     std::filesystem::create_directories(file.parent_path());
     std::ofstream(file, std::ios::binary)
         .write(content.data(), static_cast<std::streamsize>(content.size()));
+    return file.string();
 }
 
 void TempDir::MakeDir(std::string_view relative) const {
@@ -32,7 +33,11 @@ void TempDir::MakeDir(std::string_view relative) const {
 }
 
 std::string TempDir::Read(std::string_view relative) const {
-    std::ifstream in(path_ + std::string(relative), std::ios::binary);
+    return ReadFile(path_ + std::string(relative));
+}
+
+std::string TempDir::ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
     std::stringstream s;
     s << in.rdbuf();
     return s.str();

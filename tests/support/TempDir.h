@@ -15,10 +15,14 @@ class TempDir {
 
     // The folder path, ending with "/".
     const std::string& Path() const { return path_; }
-    // Writes a file (parent folders are created).
-    void Write(std::string_view relative, std::string_view content) const;
+    // Absolute path of a name inside the folder ("" is the folder itself).
+    std::string operator/(std::string_view relative) const { return path_ + std::string(relative); }
+    // Writes a file (parent folders are created) and returns its path.
+    std::string Write(std::string_view relative, std::string_view content) const;
     void MakeDir(std::string_view relative) const;
     std::string Read(std::string_view relative) const;
+    // Whole content of a file given by its absolute path; empty when unreadable.
+    static std::string ReadFile(const std::string& path);
 
   private:
     std::string path_;
