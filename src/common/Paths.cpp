@@ -22,6 +22,12 @@ std::u16string_view FileNamePart(std::u16string_view path) {
     return sep == std::u16string_view::npos ? path : path.substr(sep + 1);
 }
 
+std::u16string_view ExtensionOf(std::u16string_view path) {
+    const std::u16string_view name = FileNamePart(path);
+    const size_t dot = name.rfind(u'.');
+    return dot == std::u16string_view::npos ? std::u16string_view() : name.substr(dot);
+}
+
 bool IsDirectory(std::u16string_view path) {
     struct stat st {};
     return stat(FsPath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);

@@ -14,6 +14,9 @@ std::u16string JoinRootPath(std::u16string_view root, std::u16string_view relPat
 std::string FsPath(std::u16string_view path);
 // File name part after the last "/" or "\".
 std::u16string_view FileNamePart(std::u16string_view path);
+// Extension of the last element, dot included ("a/b.tar.gz" -> ".gz");
+// empty when the last element has no dot.
+std::u16string_view ExtensionOf(std::u16string_view path);
 // True for an existing directory / regular file (symbolic links followed).
 bool IsDirectory(std::u16string_view path);
 bool IsRegularFile(std::u16string_view path);

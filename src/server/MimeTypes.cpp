@@ -1,5 +1,6 @@
 #include "server/MimeTypes.h"
 
+#include "common/Paths.h"
 #include "common/TextConv.h"
 #include "server/ServerThread.h"
 
@@ -86,11 +87,7 @@ std::string NormalizeMimeTypes(std::string_view text) {
 }
 
 std::string FileExtension(std::u16string_view fileName) {
-    const size_t sep = fileName.find_last_of(u"/\\");
-    const size_t nameStart = sep == std::u16string_view::npos ? 0 : sep + 1;
-    const size_t dot = fileName.rfind(u'.');
-    if (dot == std::u16string_view::npos || dot < nameStart) return {};
-    return AsciiLower(WideToUtf8(fileName.substr(dot)));
+    return AsciiLower(WideToUtf8(ExtensionOf(fileName)));
 }
 
 std::string ConfiguredMimeType(std::string_view text, std::string_view ext) {

@@ -113,9 +113,7 @@ bool AnswerThumbnail(THttpServerThread& conn, const std::u16string& fullName, ui
     if (query.empty()) return false;
     const std::u16string tn = GetQueryParam("tn", query);
     if (tn.empty()) return false;
-    const std::u16string_view name = FileNamePart(fullName);
-    const size_t dot = name.rfind(u'.');
-    if (dot == std::u16string_view::npos || !IsImageExtension(name.substr(dot))) return false;
+    if (!IsImageExtension(ExtensionOf(fullName))) return false;
     return ThumbnailResponder(conn, fullName, tn, size);
 }
 
@@ -172,9 +170,7 @@ bool IsImageExtension(std::u16string_view ext) {
 bool IsForbiddenName(std::u16string_view fileName) {
     const std::u16string lower = AsciiLower(fileName);
     if (lower == u".htaccess" || lower == u".fileinfo") return true;
-    const size_t dot = lower.rfind(u'.');
-    return dot != std::u16string::npos &&
-           std::u16string_view(lower).substr(dot, kMaxExtensionChars).starts_with(u".php");
+    return ExtensionOf(lower).substr(0, kMaxExtensionChars).starts_with(u".php");
 }
 
 void DispatchRequest(THttpServerThread& conn) {

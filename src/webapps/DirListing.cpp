@@ -7,6 +7,7 @@
 #include <climits>
 
 #include "common/Codecs.h"
+#include "common/Paths.h"
 #include "common/TextConv.h"
 #include "server/ServerThread.h"
 #include "server/StaticFiles.h"
@@ -129,11 +130,6 @@ long long QueryNumber(std::u16string_view query, std::string_view name) {
     long long value = 0;
     if (!ParseInt(WideToAnsi(GetQueryParam(name, query)), value)) return 0;
     return value < INT_MIN || value > INT_MAX ? 0 : value;
-}
-
-std::u16string_view ExtensionOf(std::u16string_view name) {
-    const size_t dot = name.rfind(u'.');
-    return dot == std::u16string_view::npos ? std::u16string_view() : name.substr(dot);
 }
 
 // Builds the rows of the table; the shading alternates across folders and files.
