@@ -34,11 +34,11 @@ TLogStore& GlobalLogStore() {
     return store;
 }
 
-void LogRequestHook(THttpServerThread& conn) {
+void LogRequest(THttpServerThread& conn) {
     GlobalLogStore().LogRequest(conn);
 }
 
-void UpdateProgressHook(THttpServerThread& conn) {
+void UpdateProgress(THttpServerThread& conn) {
     GlobalLogStore().UpdateProgress(conn);
 }
 
@@ -113,7 +113,7 @@ void TLogStore::StartProgress(int item, THttpServerThread& conn, TLogLine& line)
     if (!progress) return;
     it.Active = true;
     conn.LogItem = &it;
-    conn.OnProgress = UpdateProgressHook;
+    conn.OnProgress = palvex::UpdateProgress;
 }
 
 // Removes lines until one more fits into the view, from the top or from below

@@ -114,7 +114,7 @@ void LogScreenTest::initTestCase() {
     root_.Write("big.bin", std::string(70000, 'b'));
     root_.Write("mid.bin", std::string(25000, 'm'));
     root_.Write("huge.bin", std::string(2'000'000, 'h'));
-    AppHeaderHook = LogRequestHook;
+    AppHeaderHook = LogRequest;
     server_ = &test::StartTestServer(DispatchRequest, FilterRequest);
     server_->Root = Utf8ToWide(root_.Path());
 

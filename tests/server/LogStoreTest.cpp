@@ -73,7 +73,7 @@ TEST_F(LogStoreTest, LargeTransfersGetTheProgressDisplayByTheLimitInForce) {
     store.LogRequest(big.conn);
     EXPECT_EQ(Last().Status, "0 %");
     EXPECT_EQ(Last().Colour, 'B');
-    EXPECT_EQ(big.conn.OnProgress, &UpdateProgressHook);
+    EXPECT_EQ(big.conn.OnProgress, &UpdateProgress);
     EXPECT_NE(big.conn.LogItem, nullptr);
     store.LogRequest(small.conn);
     EXPECT_EQ(Last().Status, "");
