@@ -6,11 +6,11 @@
 #include <mutex>
 #include <string>
 
+#include "app/ServerWiring.h"
 #include "capture/Capture.h"
 #include "config/CommandLine.h"
 #include "config/Flags.h"
 #include "config/PathOps.h"
-#include "config/ServerSetup.h"
 #include "config/Settings.h"
 #include "server/AccessControl.h"
 #include "server/HttpServer.h"

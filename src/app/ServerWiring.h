@@ -1,5 +1,6 @@
 #pragma once
-// Copies the settings into the one server object and starts or stops it.
+// The wiring both front ends share: copies the settings into the one server
+// object, installs the web applications' hooks, and starts or stops it.
 
 namespace palvex {
 

@@ -1,4 +1,4 @@
-#include "config/ServerSetup.h"
+#include "app/ServerWiring.h"
 
 #include "common/Codecs.h"
 #include "common/TextConv.h"
