@@ -4,6 +4,7 @@
 #include "common/TextConv.h"
 #include "config/IpFilter.h"
 #include "config/PathOps.h"
+#include "config/ProgramPaths.h"
 #include "config/Settings.h"
 #include "server/AccessControl.h"
 #include "server/HttpServer.h"
@@ -15,6 +16,21 @@
 #include "webapps/WebcamPages.h"
 
 namespace palvex {
+
+namespace {
+
+// The web applications learn the program's folders from here, not from the
+// configuration: templates beside the program, chat logs in the data folder.
+void ShareProgramFolders() {
+    SetTemplateFolders(ProgramFileFolders(ProgramPaths()));
+    static const bool chatFolderSet = [] {
+        SetChatLogFolder(ProgramPaths().DataFolder);
+        return true;
+    }();
+    (void)chatFolderSet;
+}
+
+}  // namespace
 
 void SetupListing() {
     const TServerSettings& s = GlobalSettings();
@@ -37,6 +53,7 @@ bool StartConfiguredServer(bool retryPorts) {
     ReloadIPFilter(s.IPFilter);
     ApplyProtectedFolders(s.AuthDir, s.AuthUser);
     SetupListing();
+    ShareProgramFolders();
     VirtualRouter = RouteVirtualPath;
     ChatHandler = ChatRequest;
     CamHandler = CamRequest;
