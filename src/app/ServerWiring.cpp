@@ -1,10 +1,12 @@
 #include "app/ServerWiring.h"
 
 #include <atomic>
+#include <cstdio>
 #include <mutex>
 
 #include "common/Codecs.h"
 #include "common/TextConv.h"
+#include "config/IndexName.h"
 #include "config/IpFilter.h"
 #include "config/LimitSetting.h"
 #include "config/PathOps.h"
@@ -12,8 +14,8 @@
 #include "config/Settings.h"
 #include "server/AccessControl.h"
 #include "server/MimeTypes.h"
-#include "server/Response.h"
 #include "server/ServerThread.h"
+#include "server/SpeedLimit.h"
 #include "server/StaticFiles.h"
 #include "webapps/Chat.h"
 #include "webapps/DirListing.h"
@@ -25,7 +27,6 @@ namespace palvex {
 
 namespace {
 
-std::atomic<uint8_t> g_speedLimit{0};
 THook g_requestObserver = nullptr;  // read and written inside HookLock
 
 // The web applications learn the program's folders from here, not from the
@@ -46,7 +47,7 @@ void OnAnswerHead(THttpServerThread& conn) {
         conn.SpeedLimit = kSpeedUnlimited;  // even when a new limit reached it early
         return;
     }
-    conn.SpeedLimit = g_speedLimit.load();
+    conn.SpeedLimit = GlobalSpeedLimit.load();
     if (g_requestObserver) g_requestObserver(conn);
 }
 
@@ -69,7 +70,7 @@ void ApplySettings(const TServerSettings& s, THttpServer& server) {
     ReloadIPFilter(s.IPFilter);
     ApplyProtectedFolders(s.AuthDir, s.AuthUser);
     SetupListing();
-    g_speedLimit = SpeedLimitOfSetting(s.Limit);
+    GlobalSpeedLimit = SpeedLimitOfSetting(s.Limit);
 }
 
 void InstallHooks(THttpServer& server) {
@@ -85,7 +86,11 @@ void InstallHooks(THttpServer& server) {
 void SetupListing() {
     const TServerSettings& s = GlobalSettings();
     THttpServer& server = GlobalServer();
-    server.IndexName = s.Index.empty() ? std::string(kDefaultIndexName) : s.Index;
+    bool unsafeIndex = false;
+    server.IndexName = SafeIndexName(s.Index, &unsafeIndex);
+    if (unsafeIndex)
+        std::fputs("palvex: the Index setting is not a plain file name; index.html is used\n",
+                   stderr);
     if (!server.DirectoryListing) server.DirectoryListing = std::make_shared<TDirectoryListing>();
     server.DirectoryListing->Title = s.ListingTitle;
     server.DirectoryListing->Info = s.ListingInfo;
@@ -115,13 +120,13 @@ void SetRequestObserver(THook observer) {
 }
 
 uint8_t CurrentSpeedLimit() {
-    return g_speedLimit.load();
+    return GlobalSpeedLimit.load();
 }
 
 void SetSpeedLimit(uint8_t speedLimit) {
     std::lock_guard lock(HookLock);
     SetSpeedLimitFlag(GlobalSettings().Limit, speedLimit);
-    g_speedLimit = speedLimit;
+    GlobalSpeedLimit = speedLimit;
     ThrottleRunningAnswers(speedLimit);
 }
 

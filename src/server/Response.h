@@ -10,9 +10,6 @@
 
 namespace palvex {
 
-// Values of a connection's SpeedLimit.
-enum : uint8_t { kSpeedUnlimited = 0, kSpeed1KBps = 1, kSpeed4KBps = 2 };
-
 constexpr size_t kSendBlockBytes = 8195;
 constexpr size_t kThrottleSmallBlock = 1024;  // SpeedLimit 1: 1 KiB per second
 constexpr size_t kThrottleLargeBlock = 4096;  // SpeedLimit 2: 4 KiB per second
