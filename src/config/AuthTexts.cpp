@@ -137,7 +137,8 @@ bool TAuthBuilder::AddFolder(const TFolderRow& row) {
     const auto groups = NormaliseGroups(
         row.Groups, [&](std::string_view g) { return FolderGroupFault(folder, g); });
     if (!groups) return false;
-    if (folder.size() > 1 && (folder.back() == '/' || folder.back() == '\\')) folder.pop_back();
+    while (folder.size() > 1 && (folder.back() == '/' || folder.back() == '\\'))
+        folder.pop_back();
     Append(out_.AuthDir, folder + ':' + *groups);
     ++out_.Folders;
     return true;

@@ -35,7 +35,8 @@ struct TAuthTexts {
 
 // Validates the grids row by row (groups, then users, then folders) and
 // builds the two texts: users as name:password:groups, folders as
-// folder:groups, joined by "|"; group cells normalised to names joined by
+// folder:groups (without trailing separators but for the root "/"), joined
+// by "|"; group cells normalised to names joined by
 // "+" ("standard" when empty, "*" kept). Every group but "standard" must be
 // defined in the group grid (compared without regard to case).
 TAuthTexts BuildAuthTexts(const TMembersGrids& grids);

@@ -1,20 +1,11 @@
 #include "config/ListingValues.h"
 
 #include "common/TextConv.h"
+#include "config/IndexName.h"
 #include "config/PathOps.h"
 #include "config/RootRelative.h"
 
 namespace palvex {
-
-namespace {
-
-bool HasControl(std::string_view text) {
-    for (char c : text)
-        if ((c >= 0 && c < ' ') || c == '\x7f') return true;
-    return false;
-}
-
-}  // namespace
 
 TListingValues ListingFormValues(const TServerSettings& settings) {
     TListingValues values = ListingSettingValues(settings);
@@ -45,8 +36,9 @@ std::string BackgroundForm(std::string_view text) {
 }
 
 bool IsPlainIndexName(std::string_view name) {
-    return name.find_first_of("/\\") == std::string_view::npos &&
-           name.find("..") == std::string_view::npos && !HasControl(name);
+    bool unsafe = false;
+    SafeIndexName(name, &unsafe);
+    return !unsafe;
 }
 
 std::optional<std::string> BackgroundOfFile(std::string_view root, std::string_view file) {

@@ -1,9 +1,11 @@
 #include "config/ServerSetup.h"
 
+#include <cstdio>
 #include <mutex>
 
 #include "common/Codecs.h"
 #include "common/TextConv.h"
+#include "config/IndexName.h"
 #include "config/IpFilter.h"
 #include "config/Settings.h"
 #include "server/AccessControl.h"
@@ -18,15 +20,17 @@
 namespace palvex {
 
 void SetupListing() {
+    if (!IsPlainIndexName(GlobalSettings().Index))
+        std::fputs("palvex: the Index setting is not a plain file name; index.html is used\n",
+                   stderr);
     ApplyListingValues(ListingSettingValues(GlobalSettings()));
 }
 
 void ApplyListingValues(const TListingValues& values) {
-    const std::string_view index = TrimBlanks(values.Index);
+    const std::string index = SafeIndexName(TrimBlanks(values.Index));
     std::lock_guard lock(HookLock);
     THttpServer& server = GlobalServer();
-    server.IndexName = index.empty() || !IsPlainIndexName(index) ? std::string(kDefaultIndexName)
-                                                                 : std::string(index);
+    server.IndexName = index;
     if (!server.DirectoryListing) server.DirectoryListing = std::make_shared<TDirectoryListing>();
     server.DirectoryListing->Title = values.Title;
     server.DirectoryListing->Info = values.Info;

@@ -105,6 +105,8 @@ TEST(BuildAuthTexts, FolderRows) {
         {{" fotos/2009 ", "hobby"}, " || fotos/2009:hobby"},
         {{"fotos/", ""}, " || fotos:standard"},
         {{"fotos\\", ""}, " || fotos:standard"},
+        {{"fotos/\\/", ""}, " || fotos:standard"},
+        {{"//", ""}, " || /:standard"},
         {{"/", "*"}, " || /:*"},
         {{"", "Hobby"}, " || "},  // no folder: row ignored
         {{"Bilder und Töne", "Hobby"}, " || Bilder und Töne:Hobby"},

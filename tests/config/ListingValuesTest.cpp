@@ -1,4 +1,4 @@
-// The listing editor's values, the background form and index names.
+// The listing editor's values and the background form.
 
 #include "config/ListingValues.h"
 
@@ -31,14 +31,6 @@ TEST(ListingValues, BackgroundForm) {
     };
     for (const auto& [typed, stored] : cases)
         EXPECT_EQ(BackgroundForm(typed), stored) << typed;
-}
-
-TEST(ListingValues, IndexNamesMustBePlainFileNames) {
-    for (const char* name : {"", "index.html", "start.htm", "Start Seite.htm", "a.b.c", "ä.htm"})
-        EXPECT_TRUE(IsPlainIndexName(name)) << name;
-    for (const char* name :
-         {"../x", "..", "a..htm", "sub/index.html", "/etc/passwd", "a\\b", "a\tb", "a\nb", "a\x7f"})
-        EXPECT_FALSE(IsPlainIndexName(name)) << name;
 }
 
 TEST(ListingValues, BackgroundOfAChosenFile) {
