@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "config/ListingValues.h"
 #include "server/HttpServer.h"
 
 namespace palvex {
@@ -20,8 +21,13 @@ namespace palvex {
 bool StartConfiguredServer(bool retryPorts);
 void StopConfiguredServer();
 // Creates the listing generator when missing and refreshes its texts and the
-// index name. Call before the start or inside HookLock.
+// index name from the settings.
 void SetupListing();
+// Hands listing values to the running server as a whole under HookLock: the
+// index name (the default for an empty one or one that is not a plain file
+// name) and the generator's title, info and background (the generator is
+// created when missing). For the server start and the listing editor.
+void ApplyListingValues(const TListingValues& values);
 
 // The front end's observer of every logged answer: called on the connection
 // thread, inside HookLock, once the answer head is built and the speed limit

@@ -8,9 +8,11 @@
 #include <netinet/in.h>
 
 #include <chrono>
+#include <mutex>
 
 #include "common/TextConv.h"
 #include "config/Settings.h"
+#include "server/DirectoryListingBase.h"
 #include "server/ServerThread.h"
 #include "support/TempDir.h"
 #include "support/TestServer.h"
@@ -130,6 +132,28 @@ TEST_F(ServerWiringTest, ObserverSeesAnswersWithTheirLimit) {
     Get("/");
     EXPECT_EQ(observed, 1);
     EXPECT_EQ(limitSeen, 2);
+}
+
+TEST(ApplyListingValues, IndexNameFallsBackToTheDefaultUnlessPlain) {
+    const std::pair<const char*, const char*> cases[] = {
+        {" start.htm ", "start.htm"},       {"", "index.html"},
+        {"../../etc/passwd", "index.html"}, {"sub/x.htm", "index.html"},
+        {"a\\b.htm", "index.html"},         {"a\nb", "index.html"},
+    };
+    for (const auto& [typed, used] : cases) {
+        ApplyListingValues({typed, "", "", ""});
+        std::lock_guard lock(HookLock);
+        EXPECT_EQ(GlobalServer().IndexName, used) << typed;
+    }
+}
+
+TEST(ApplyListingValues, GeneratorTakesTheTextsAndAnEncodedBackground) {
+    ApplyListingValues({"", "Fotos", "Alles da", "img\\mein bild.jpg"});
+    std::lock_guard lock(HookLock);
+    ASSERT_TRUE(GlobalServer().DirectoryListing);
+    EXPECT_EQ(GlobalServer().DirectoryListing->Title, "Fotos");
+    EXPECT_EQ(GlobalServer().DirectoryListing->Info, "Alles da");
+    EXPECT_EQ(GlobalServer().DirectoryListing->Background, "/img/mein+bild.jpg");
 }
 
 }  // namespace
