@@ -15,10 +15,10 @@
 #include <atomic>
 #include <thread>
 
+#include "app/ServerWiring.h"
 #include "common/TextConv.h"
-#include "server/AccessControl.h"
+#include "config/Settings.h"
 #include "server/LogText.h"
-#include "server/StaticFiles.h"
 #include "shell/LogDelegate.h"
 #include "shell/LogModel.h"
 #include "shell/LogScreen.h"
@@ -114,9 +114,15 @@ void LogScreenTest::initTestCase() {
     root_.Write("big.bin", std::string(70000, 'b'));
     root_.Write("mid.bin", std::string(25000, 'm'));
     root_.Write("huge.bin", std::string(2'000'000, 'h'));
-    AppHeaderHook = LogRequest;
-    server_ = &test::StartTestServer(DispatchRequest, FilterRequest);
-    server_->Root = Utf8ToWide(root_.Path());
+    // The program's own wiring, on loopback, with the log screen observing.
+    TServerSettings& settings = GlobalSettings();
+    settings.Root = Utf8ToWide(root_.Path());
+    settings.Port = test::FreePort();
+    settings.PortGiven = true;
+    server_ = &GlobalServer();
+    server_->BindAddress = 0x7F000001;
+    SetRequestObserver(LogRequest);
+    QVERIFY(StartConfiguredServer(false));
 
     window_ = new QWidget;
     auto* layout = new QVBoxLayout(window_);
@@ -133,12 +139,12 @@ void LogScreenTest::initTestCase() {
 }
 
 void LogScreenTest::cleanupTestCase() {
-    StopServer(*server_);
+    StopConfiguredServer();
     delete window_;
 }
 
 void LogScreenTest::init() {
-    GlobalSpeedLimit = 0;
+    SetSpeedLimit(0);
     screen_->TidyLog();
     QTRY_COMPARE(Rows(), 0);
 }
@@ -179,7 +185,7 @@ void LogScreenTest::LinesShowTheirStatusInColourOnTheirBackground() {
 }
 
 void LogScreenTest::ThrottledTransferShowsItsProgress() {
-    GlobalSpeedLimit = 2;  // 4 kb/s: 25,000 bytes take about six seconds
+    SetSpeedLimit(2);  // 4 kb/s: 25,000 bytes take about six seconds
     Download mid(server_->Port, "mid.bin");
     QTRY_COMPARE_WITH_TIMEOUT(Rows(), 1, kWaitMs);
     QCOMPARE(Line(0)->Status, std::string("0 %"));
@@ -196,7 +202,7 @@ void LogScreenTest::ThrottledTransferShowsItsProgress() {
 }
 
 void LogScreenTest::PopupLimitAndAbortActOnRunningTransfers() {
-    GlobalSpeedLimit = 1;  // 1 kb/s: two megabytes would take half an hour
+    SetSpeedLimit(1);  // 1 kb/s: two megabytes would take half an hour
     Download lifted(server_->Port, "huge.bin");
     QTRY_COMPARE_WITH_TIMEOUT(Rows(), 1, kWaitMs);
     OpenPopupOn(0);
