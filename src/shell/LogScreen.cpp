@@ -23,10 +23,9 @@ QString Text(std::string_view text) {
 
 }  // namespace
 
-TLogScreen::TLogScreen(QListView& logBox, QPlainTextEdit& headMemo, TLogStore& store)
+TLogScreen::TLogScreen(QListView& logBox, TLogStore& store)
     : QObject(&logBox),
       logBox_(logBox),
-      headMemo_(headMemo),
       store_(store),
       model_(new TLogModel(store, this)),
       popup_(new QMenu(&logBox)) {
@@ -110,7 +109,7 @@ void TLogScreen::LogBoxMouseDown(const QPoint& pos) {
     if (!index.isValid()) {
         logBox_.clearSelection();
         store_.Select(0, true);
-        if (headMemo_.isVisibleTo(headMemo_.window())) headMemo_.clear();
+        if (QPlainTextEdit* memo = VisibleHeadMemo()) memo->clear();
         return;
     }
     rightClick_ = true;
@@ -127,10 +126,16 @@ void TLogScreen::LogBoxClick() {
     ShowSelectedHeaders();
 }
 
+QPlainTextEdit* TLogScreen::VisibleHeadMemo() const {
+    auto* memo = logBox_.window()->findChild<QPlainTextEdit*>(QStringLiteral("HeadMemo"));
+    return memo && memo->isVisibleTo(memo->window()) ? memo : nullptr;
+}
+
 void TLogScreen::ShowSelectedHeaders() {
-    if (!headMemo_.isVisibleTo(headMemo_.window())) return;
+    QPlainTextEdit* memo = VisibleHeadMemo();
+    if (!memo) return;
     // Head lines end in CR LF; the memo shows each as one line.
-    headMemo_.setPlainText(Text(store_.HeadersText(SelectedLineId())).replace("\r\n", "\n"));
+    memo->setPlainText(Text(store_.HeadersText(SelectedLineId())).replace("\r\n", "\n"));
 }
 
 void TLogScreen::LogPopupPopup() {
@@ -172,7 +177,7 @@ void TLogScreen::LogMessage(std::string_view text, char kind) {
 void TLogScreen::TidyLog() {
     logBox_.clearSelection();
     store_.Tidy();
-    if (headMemo_.isVisibleTo(headMemo_.window())) headMemo_.clear();
+    if (QPlainTextEdit* memo = VisibleHeadMemo()) memo->clear();
     model_->Refresh();
 }
 

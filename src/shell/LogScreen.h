@@ -31,9 +31,9 @@ class TLogScreen : public QObject {
     Q_DISABLE_COPY_MOVE(TLogScreen)
 
   public:
-    // Takes over logBox (model, delegate, popup, row height) and shows the
-    // headers of the selected line in headMemo while that is visible.
-    TLogScreen(QListView& logBox, QPlainTextEdit& headMemo, TLogStore& store = GlobalLogStore());
+    // Takes over logBox (model, delegate, popup, row height); the headers of
+    // the selected line go to the window's HeadMemo while that is visible.
+    explicit TLogScreen(QListView& logBox, TLogStore& store = GlobalLogStore());
     ~TLogScreen() override;
 
     // Called with "logscreen" when the user selects a line.
@@ -62,8 +62,10 @@ class TLogScreen : public QObject {
     void PopAbortClick();
     void RowsAdded();
 
+    // HeadMemo when the header panel shows it, else nullptr.
+    QPlainTextEdit* VisibleHeadMemo() const;
+
     QListView& logBox_;
-    QPlainTextEdit& headMemo_;
     TLogStore& store_;
     TLogModel* model_;
     QMenu* popup_;

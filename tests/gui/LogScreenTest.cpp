@@ -132,7 +132,7 @@ void LogScreenTest::initTestCase() {
     memo_->setObjectName("HeadMemo");
     layout->addWidget(list_, 3);
     layout->addWidget(memo_, 1);
-    screen_ = new TLogScreen(*list_, *memo_);
+    screen_ = new TLogScreen(*list_);
     window_->resize(760, 560);
     window_->show();
     QVERIFY(QTest::qWaitForWindowExposed(window_));
