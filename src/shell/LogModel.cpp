@@ -2,6 +2,7 @@
 
 #include <QMetaObject>
 #include <QPointer>
+#include <QThread>
 #include <algorithm>
 #include <unordered_set>
 
@@ -37,10 +38,16 @@ TLogModel::~TLogModel() {
     g_observingModel = nullptr;
 }
 
-// Runs on whichever thread changed the store: only posts, once per refresh.
+// Runs on whichever thread changed the store. The window's own changes show
+// at once; a connection thread only posts, once per refresh.
 void TLogModel::OnStoreChanged() {
     TLogModel* model = g_observingModel.load();
-    if (!model || model->pending_.exchange(true)) return;
+    if (!model) return;
+    if (QThread::currentThread() == model->thread()) {
+        model->Refresh();
+        return;
+    }
+    if (model->pending_.exchange(true)) return;
     QMetaObject::invokeMethod(model, &TLogModel::ScheduleRefresh, Qt::QueuedConnection);
 }
 

@@ -7,7 +7,10 @@
 #include <QEvent>
 #include <QIcon>
 #include <QPointer>
+#include <QStyle>
 #include <QSystemTrayIcon>
+#include <QTimer>
+#include <QWidget>
 
 #include "config/PathOps.h"
 #include "config/ProgramPaths.h"
@@ -27,10 +30,12 @@ QString& TrayTip() {
     return tip;
 }
 
+// The shipped icon, else the window's, else the style's computer icon.
 QIcon ProgramIcon() {
     const std::string file = FindProgramFile(kTrayIconFile, ProgramPaths());
     if (FileExists(file)) return QIcon(Q(file));
-    return QApplication::windowIcon();
+    const QIcon window = QApplication::windowIcon();
+    return window.isNull() ? QApplication::style()->standardIcon(QStyle::SP_ComputerIcon) : window;
 }
 
 void ShowWindowAgain(QWidget* window) {
@@ -85,10 +90,14 @@ void RemoveTrayIcon() {
 void WindowMinimised() {
     QWidget* window = DialogOwner();
     if (!window || !Desktop().TrayAvailable()) return;
-    QSystemTrayIcon& tray = Tray();
-    tray.setToolTip(TrayTip());
-    window->hide();
-    tray.show();
+    // After the minimising has run its course, which may show the window.
+    QTimer::singleShot(0, window, [window] {
+        if (!window->isMinimized()) return;
+        QSystemTrayIcon& tray = Tray();
+        tray.setToolTip(TrayTip());
+        window->hide();
+        tray.show();
+    });
 }
 
 }  // namespace palvex

@@ -3,6 +3,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QWidget>
 
 #include "shell/MessageDialogs.h"
 

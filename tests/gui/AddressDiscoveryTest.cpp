@@ -10,6 +10,7 @@
 
 #include "common/Codecs.h"
 #include "config/LocalAddresses.h"
+#include "config/Settings.h"
 #include "server/ServerThread.h"
 #include "shell/IpDiscovery.h"
 #include "shell/ShellHooks.h"

@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
@@ -22,6 +23,7 @@
 #include "shell/MainMenus.h"
 #include "shell/ShellHooks.h"
 #include "support/GuiTest.h"
+#include "support/HelpPagesCopy.h"
 #include "support/TempDir.h"
 #include "support/TestServer.h"
 
@@ -52,6 +54,7 @@ class DesktopIntegrationTest : public QObject {
 
   private slots:
     void initTestCase() {
+        QVERIFY(CopyHelpPages());
         port_ = FreePort();
         window_ = OpenMainWindow({"Port=" + std::to_string(port_)});
     }
@@ -149,6 +152,7 @@ class DesktopIntegrationTest : public QObject {
         QTRY_VERIFY(window_->isMinimized());
         QVERIFY(window_->isVisible());
         window_->showNormal();
+        QTRY_VERIFY(!window_->isMinimized());
     }
 
     void TrayHidesTheWindowAndADoubleClickBringsItBack() {
@@ -157,7 +161,8 @@ class DesktopIntegrationTest : public QObject {
         QTRY_VERIFY(!window_->isVisible());
         auto* tray = window_->findChild<QSystemTrayIcon*>(QStringLiteral("TrayIcon"));
         QVERIFY(tray);
-        QVERIFY(tray->isVisible());
+        QTRY_VERIFY(tray->isVisible());
+        QVERIFY(!window_->isVisible());
         QCOMPARE(tray->toolTip(), QStringLiteral("Port %1").arg(port_));
         emit tray->activated(QSystemTrayIcon::Trigger);  // a single click does nothing
         QVERIFY(!window_->isVisible());

@@ -5,7 +5,6 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
-#include <QDir>
 #include <QImage>
 #include <QListView>
 #include <QMenu>
@@ -22,6 +21,7 @@
 #include "shell/LogDelegate.h"
 #include "shell/LogModel.h"
 #include "shell/LogScreen.h"
+#include "support/GuiTest.h"
 #include "support/TempDir.h"
 #include "support/TestServer.h"
 
@@ -49,12 +49,6 @@ class Download {
     std::atomic<size_t> bytes_{0};
     std::thread thread_;
 };
-
-QString ShotFolder() {
-    const QString folder = QDir::currentPath() + "/gui-shots";
-    QDir().mkpath(folder);
-    return folder;
-}
 
 }  // namespace
 
@@ -84,6 +78,11 @@ class LogScreenTest : public QObject {
         for (int row = 0; row < Rows(); ++row)
             if (Line(row)->Path == path) return row;
         return -1;
+    }
+    // The list as drawn once its pending layout has run.
+    QImage Grab() const {
+        QCoreApplication::processEvents();
+        return list_->viewport()->grab().toImage();
     }
     QRect RowRect(int row) const { return list_->visualRect(screen_->Model().index(row)); }
     void RightClick(int row) {
@@ -164,8 +163,8 @@ void LogScreenTest::LinesShowTheirStatusInColourOnTheirBackground() {
     QCOMPARE(Line(3)->Client, std::string("127.0.0.1"));
     QCOMPARE(Line(3)->Path, std::string("nope.txt"));
 
-    const QImage shot = list_->viewport()->grab().toImage();
-    shot.save(ShotFolder() + "/logscreen-colours.png");
+    const QImage shot = Grab();
+    QVERIFY(test::SaveShot(*list_->viewport(), "logscreen-colours"));
     const QColor white(Qt::white);
     const struct {
         int row;
@@ -190,12 +189,12 @@ void LogScreenTest::ThrottledTransferShowsItsProgress() {
     QTRY_COMPARE_WITH_TIMEOUT(Rows(), 1, kWaitMs);
     QCOMPARE(Line(0)->Status, std::string("0 %"));
     QCOMPARE(Line(0)->Colour, 'B');
-    const QImage shot = list_->viewport()->grab().toImage();
+    const QImage shot = Grab();
     QVERIFY(HasPixel(shot, RowRect(0), QColor(0, 0, 255)));
     QTRY_VERIFY_WITH_TIMEOUT(
         Line(0)->Status.size() >= 2 && Line(0)->Status.back() == '%' && Line(0)->Status != "0 %",
         kWaitMs);
-    list_->viewport()->grab().save(ShotFolder() + "/logscreen-progress.png");
+    QVERIFY(test::SaveShot(*list_->viewport(), "logscreen-progress"));
     QTRY_VERIFY_WITH_TIMEOUT(mid.Done(), 15000);
     QTRY_COMPARE_WITH_TIMEOUT(Line(0)->Status, std::string(""), kWaitMs);
     QCOMPARE(mid.Bytes() > 25000, true);
@@ -244,7 +243,8 @@ void LogScreenTest::KeptLineSurvivesPruningUntilTidied() {
     QVERIFY(Rows() <= fit);
     QCOMPARE(Line(0)->Path, std::string("small.txt"));
     QCOMPARE(Line(0)->Kind, kLogKept);
-    const QImage shot = list_->viewport()->grab().toImage();
+    const QImage shot = Grab();
+    QVERIFY(test::SaveShot(*list_->viewport(), "logscreen-kept"));
     QCOMPARE(shot.pixelColor(RowRect(0).right() - 2, RowRect(0).center().y()),
              QColor(255, 255, 208));
     screen_->TidyLog();
