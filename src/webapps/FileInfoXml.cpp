@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "common/FileIo.h"
 #include "common/TextConv.h"
 #include "webapps/TextDecode.h"
 

@@ -326,36 +326,6 @@ std::u16string CodePageToWide(std::string_view bytes, int codePage) {
     return ConvertWith(converter.get(), bytes);
 }
 
-bool ReadFileBytes(std::u16string_view path, std::string& bytes, uint64_t maxBytes) {
-    bytes.clear();
-    std::string fsPath;
-    struct stat info {};
-    if (!ToFsPath(path, fsPath) || stat(fsPath.c_str(), &info) != 0) return false;
-    // Only regular files: opening a pipe for reading would block.
-    if (!S_ISREG(info.st_mode) || info.st_size <= 0) return false;
-    const auto size = static_cast<uint64_t>(info.st_size);
-    if (size >= maxBytes) return false;
-    const int fd = open(fsPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return false;
-    bool ok = false;
-    try {
-        bytes.resize(static_cast<size_t>(size));
-        ok = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && ReadExactly(fd, bytes);
-    } catch (const std::bad_alloc&) {
-        ok = false;
-    }
-    close(fd);
-    if (!ok) std::string().swap(bytes);
-    return ok;
-}
-
-int64_t FileSizeOf(std::u16string_view path) {
-    std::string fsPath;
-    struct stat info {};
-    if (!ToFsPath(path, fsPath) || stat(fsPath.c_str(), &info) != 0) return -1;
-    return static_cast<int64_t>(info.st_size);
-}
-
 bool WriteUtf16File(std::u16string_view path, std::u16string_view text) {
     return WriteUtf16With(path, text, O_TRUNC);
 }
