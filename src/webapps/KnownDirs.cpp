@@ -152,7 +152,7 @@ TKnownDir* FindKnownDir(const std::u16string& rootFolder, const std::u16string& 
         return found->second->get();
     }
     const std::u16string folder = JoinRootPath(rootFolder, relativePath);
-    if (!IsDirectory(folder)) return nullptr;
+    if (!FolderExists(folder)) return nullptr;
     auto d = std::make_unique<TKnownDir>(rootFolder, relativePath);
     d->FileInfo.LoadFromFile(folder + std::u16string(kFileInfoName));
     TKnownDir* result = d.get();
