@@ -83,7 +83,7 @@ std::u16string Limited(std::u16string_view text, size_t max) {
     text = TrimBlanks(text);
     if (text.size() > max) {
         size_t keep = max;
-        if (keep > 0 && text[keep - 1] >= 0xD800 && text[keep - 1] <= 0xDBFF) --keep;
+        if (keep > 0 && IsHighSurrogate(text[keep - 1])) --keep;
         text = TrimBlanks(text.substr(0, keep));
     }
     return std::u16string(text);

@@ -54,13 +54,6 @@ constexpr std::string_view kFooterEnd =
     "\" target=\"_blank\">Morvi Webserver</a></small></div></div><br><br><br>\r\n"
     "<script type=\"text/javascript\">Init();</script>\r\n</body></html>";
 
-bool IsHighSurrogate(char16_t c) {
-    return c >= 0xD800 && c <= 0xDBFF;
-}
-bool IsLowSurrogate(char16_t c) {
-    return c >= 0xDC00 && c <= 0xDFFF;
-}
-
 std::string EncodeRefs(std::u16string_view text, bool escapeMarkup) {
     std::string out;
     out.reserve(text.size());
@@ -74,7 +67,7 @@ std::string EncodeRefs(std::u16string_view text, bool escapeMarkup) {
             // A reference to half a surrogate pair shows as a replacement character.
             uint32_t code = c;
             if (IsHighSurrogate(c) && i + 1 < text.size() && IsLowSurrogate(text[i + 1]))
-                code = 0x10000 + ((c - 0xD800u) << 10) + (text[++i] - 0xDC00u);
+                code = CombineSurrogates(c, text[++i]);
             out += "&#" + std::to_string(code) + ";";
         }
     }
