@@ -67,11 +67,7 @@ std::string AttributeSafe(std::string_view text) {
     std::string out;
     for (char c : text) {
         if (c == '"' || c == '\'' || c == '<' || c == '>' || static_cast<unsigned char>(c) < 0x20) {
-            static constexpr char kHex[] = "0123456789ABCDEF";
-            const unsigned char u = static_cast<unsigned char>(c);
-            out += '%';
-            out += kHex[u >> 4];
-            out += kHex[u & 15];
+            AppendPercentByte(out, static_cast<unsigned char>(c));
         } else {
             out += c;
         }
