@@ -76,7 +76,7 @@ std::string EncodeRefs(std::u16string_view text, bool escapeMarkup) {
 
 // Characters that would end an attribute value or open a tag, written as
 // references (the raw query goes into links unchanged otherwise).
-std::string AttributeSafe(std::string_view text) {
+std::string MarkupAsReferences(std::string_view text) {
     std::string out;
     for (char c : text)
         out += c == '"' ? "&quot;" : c == '<' ? "&lt;" : c == '>' ? "&gt;" : std::string(1, c);
@@ -185,7 +185,7 @@ std::string NavigationLine(const THttpServerThread& conn, const TListingPage& pa
                            int thumbnails) {
     const std::string query = GetQuery(conn);
     const auto link = [&](long long first) {
-        return AttributeSafe(SetQueryParam("first", std::to_string(first), query));
+        return MarkupAsReferences(SetQueryParam("first", std::to_string(first), query));
     };
     std::string nav = "<br><br><span class=\"Navigation\">Page " + std::to_string(page.Page) +
                       " of <a href=\"" +
