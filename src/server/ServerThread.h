@@ -95,6 +95,9 @@ class THttpServerThread {
     uint32_t BodyBytesSent = 0;
     std::atomic<uint8_t> SpeedLimit{0};
     bool BigFile = false;
+    // A refused password guess is answered after this pause (milliseconds),
+    // waited out after the handler, outside HookLock.
+    uint32_t RefusalPauseMs = 0;
 
     // Keeps the connection list alive for the final unregistering.
     std::shared_ptr<TConnectionList> Registry;
