@@ -1,7 +1,10 @@
 #include "config/ServerSetup.h"
 
+#include <cstdio>
+
 #include "common/Codecs.h"
 #include "common/TextConv.h"
+#include "config/IndexName.h"
 #include "config/IpFilter.h"
 #include "config/PathOps.h"
 #include "config/Settings.h"
@@ -19,7 +22,11 @@ namespace palvex {
 void SetupListing() {
     const TServerSettings& s = GlobalSettings();
     THttpServer& server = GlobalServer();
-    server.IndexName = s.Index.empty() ? std::string(kDefaultIndexName) : s.Index;
+    bool unsafeIndex = false;
+    server.IndexName = SafeIndexName(s.Index, &unsafeIndex);
+    if (unsafeIndex)
+        std::fputs("palvex: the Index setting is not a plain file name; index.html is used\n",
+                   stderr);
     if (!server.DirectoryListing) server.DirectoryListing = std::make_shared<TDirectoryListing>();
     server.DirectoryListing->Title = s.ListingTitle;
     server.DirectoryListing->Info = s.ListingInfo;
