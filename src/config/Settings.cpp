@@ -153,7 +153,9 @@ bool SaveSettingsFile(TServerSettings& settings, std::string_view path,
                                : !settings.IniPath.empty() ? settings.IniPath
                                                            : paths.DefaultIniPath;
     const std::string text = SettingsToText(settings, paths);
-    if (!ForceFolders(target) || !WriteFileReplacing(target, text)) return false;
+    // Passwords are stored in clear: only the owner may read them.
+    const bool ownerOnly = !settings.AuthUser.empty();
+    if (!ForceFolders(target) || !WriteFileReplacing(target, text, ownerOnly)) return false;
     settings.IniPath = target;
     settings.SavedText = text;
     return true;

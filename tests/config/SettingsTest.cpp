@@ -194,6 +194,18 @@ TEST_F(SettingsTest, SaveThatCannotBeWrittenKeepsOldFile) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(tmp / "prog"), {}), 1);
 }
 
+TEST_F(SettingsTest, SaveWithPasswordsTakesReadingAwayFromOthers) {
+    namespace fs = std::filesystem;
+    const fs::perms readable = fs::perms::group_read | fs::perms::others_read;
+    const std::string ini = tmp.Write("prog/palvex.ini", "Port=81\r\n");
+    fs::permissions(ini, fs::perms::owner_read | fs::perms::owner_write | readable);
+    ASSERT_TRUE(SaveSettingsFile(s, "", paths));
+    EXPECT_EQ(fs::status(ini).permissions() & readable, readable);  // no passwords: kept
+    s.AuthUser = "anna:geheim:standard";
+    ASSERT_TRUE(SaveSettingsFile(s, "", paths));
+    EXPECT_EQ(fs::status(ini).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+}
+
 TEST_F(SettingsTest, SaveReplacesFileThroughItsLink) {
     const std::string real = tmp.Write("real.ini", "Port=81\r\n");
     std::filesystem::create_symlink(real, Prog("palvex.ini"));
