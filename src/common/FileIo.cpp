@@ -16,6 +16,10 @@ bool WriteAll(int fd, std::string_view data) {
     return true;
 }
 
+bool IsResourceShortage(int error) {
+    return error == EMFILE || error == ENFILE || error == ENOMEM || error == ENOBUFS;
+}
+
 bool ReadExactly(int fd, std::string& bytes) {
     size_t done = 0;
     while (done < bytes.size()) {

@@ -328,9 +328,11 @@ std::u16string CodePageToWide(std::string_view bytes, int codePage) {
 
 bool ReadFileBytes(std::u16string_view path, std::string& bytes, uint64_t maxBytes) {
     bytes.clear();
+    errno = 0;
     std::string fsPath;
     struct stat info {};
     if (!ToFsPath(path, fsPath) || stat(fsPath.c_str(), &info) != 0) return false;
+    errno = 0;
     // Only regular files: opening a pipe for reading would block.
     if (!S_ISREG(info.st_mode) || info.st_size <= 0) return false;
     const auto size = static_cast<uint64_t>(info.st_size);
@@ -343,9 +345,12 @@ bool ReadFileBytes(std::u16string_view path, std::string& bytes, uint64_t maxByt
         ok = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && ReadExactly(fd, bytes);
     } catch (const std::bad_alloc&) {
         ok = false;
+        errno = ENOMEM;
     }
+    const int error = errno;
     close(fd);
     if (!ok) std::string().swap(bytes);
+    errno = error;
     return ok;
 }
 

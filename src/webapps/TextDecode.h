@@ -64,7 +64,8 @@ std::u16string CodePageToWide(std::string_view bytes, int codePage);
 inline constexpr uint64_t kMaxReadFileBytes = uint64_t{1} << 32;
 
 // Reads a whole regular file into bytes. False, with bytes empty, when the file
-// is missing, empty, not a regular file, maxBytes or larger, or unreadable.
+// is missing, empty, not a regular file, maxBytes or larger, or unreadable;
+// errno then says why (0 for a file that is there but not to be read).
 bool ReadFileBytes(std::u16string_view path, std::string& bytes,
                    uint64_t maxBytes = kMaxReadFileBytes);
 
