@@ -38,6 +38,12 @@ void LogRequestToStdout(THttpServerThread& conn) {
                                LogPathText(conn)));
 }
 
+// Chat log files that cannot be written: said on stderr, where the window
+// would show a message line.
+void ReportLogFailure(const std::string& message) {
+    std::fputs(("palvex: " + message + "\n").c_str(), stderr);
+}
+
 // The camera from the switch -camera=<test[:format]|device>, else from
 // PALVEX_CAMERA; no window exists to switch it on.
 void StartCamera() {
@@ -66,6 +72,7 @@ void BlockStopSignals() {
 int RunHeadless() {
     const TServerSettings& settings = GlobalSettings();
     SetRequestObserver(LogRequestToStdout);
+    OnLogWriteFailure = ReportLogFailure;
     if (!FolderExists(settings.Root)) LogMessage("Root-Pfad existiert nicht");
     StartCamera();
     if (!StartConfiguredServer(!settings.PortGiven)) {
