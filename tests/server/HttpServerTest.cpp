@@ -3,8 +3,10 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <fstream>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -167,6 +169,52 @@ TEST_F(HttpServerTest, PostBodyInTwoPacketsAndEarlyHalfClose) {
     EXPECT_TRUE(test::ReadAll(s).starts_with("HTTP/1.0 200 Ok"));
     close(s);
     EXPECT_EQ(SeenBody(), "1234");
+}
+
+// Resident memory of this process in KiB.
+long ResidentKiB() {
+    std::ifstream status("/proc/self/status");
+    std::string key;
+    long value = 0;
+    while (status >> key) {
+        if (key == "VmRSS:") {
+            status >> value;
+            return value;
+        }
+    }
+    return 0;
+}
+
+TEST_F(HttpServerTest, HugeBodyIsReadWholeButOnlyItsFirstMegabyteKept) {
+    constexpr size_t kChunk = 65536, kChunks = 3200;  // 200 MiB
+    std::string chunk(kChunk, '\0');
+    for (size_t i = 0; i < kChunk; ++i)
+        chunk[i] = static_cast<char>('a' + i % 26);
+    const long before = ResidentKiB();
+    std::atomic<long> peak{before};
+    std::atomic<bool> sending{true};
+    std::thread sampler([&] {
+        while (sending) {
+            peak = std::max(peak.load(), ResidentKiB());
+            std::this_thread::sleep_for(5ms);
+        }
+    });
+    const int s = test::Connect(server_->Port);
+    bool sent = test::SendAll(
+        s, "POST / HTTP/1.0\r\nContent-Length: " + std::to_string(kChunk * kChunks) + "\r\n\r\n");
+    for (size_t i = 0; i < kChunks && sent; ++i)
+        sent = test::SendAll(s, chunk);
+    const std::string answer = test::ReadAll(s);
+    close(s);
+    sending = false;
+    sampler.join();
+    EXPECT_TRUE(sent);
+    EXPECT_TRUE(answer.starts_with("HTTP/1.0 200 Ok")) << answer.substr(0, 100);
+    const std::string body = SeenBody();
+    ASSERT_EQ(body.size(), kMaxBodyInMemory);
+    EXPECT_EQ(body.substr(0, kChunk), chunk);
+    EXPECT_EQ(body.substr(kMaxBodyInMemory - kChunk), chunk);
+    EXPECT_LT(peak - before, 64 * 1024) << "KiB more while the body came";
 }
 
 TEST_F(HttpServerTest, LargeBodyArrivesWhole) {
