@@ -11,6 +11,7 @@
 #include <new>
 
 #include "common/FileIo.h"
+#include "server/HeadReaders.h"
 #include "server/ServerThread.h"
 
 namespace palvex {
@@ -165,6 +166,13 @@ bool Complete(THttpServerThread& conn, TReceiveBuffer& buf, Phase phase) {
     return true;
 }
 
+// Closes without an answer at once: shut down both ways, the close finds
+// nothing to wait for.
+bool Refuse(THttpServerThread& conn, TReceiveBuffer& buf) {
+    shutdown(conn.Socket, SHUT_RDWR);
+    return GiveUp(conn, buf);
+}
+
 // True when waiting must end: a time-out passed or the peer is gone for good.
 bool ReadTimedOut(const THttpServerThread& conn, uint32_t now, uint32_t lastData) {
     if (conn.RequestTimeout > 0 && SecondsApart(now, conn.StartSeconds) > conn.RequestTimeout)
@@ -180,6 +188,8 @@ bool ReadRequest(THttpServerThread& conn) {
     conn.BytesReceived = 0;
     TReceiveBuffer buf;
     Phase phase = Phase::Head;
+    THeadReadSlot headReader(conn.PeerIP);
+    if (!headReader.Admitted()) return Refuse(conn, buf);
     uint32_t lastData = conn.StartSeconds;
     while (conn.ReadState < kGiveUp) {
         const ssize_t n = recv(conn.Socket, buf.Data.data() + buf.Held, buf.Room(), MSG_DONTWAIT);
@@ -189,6 +199,7 @@ bool ReadRequest(THttpServerThread& conn) {
             buf.Held += static_cast<size_t>(n);
             conn.BytesReceived += static_cast<uint32_t>(n);
             const Step step = OnBytes(conn, buf, phase);
+            if (phase != Phase::Head) headReader.Release();
             if (step == Step::GiveUp) return GiveUp(conn, buf);
             if (step == Step::Complete) return Complete(conn, buf, phase);
             continue;
