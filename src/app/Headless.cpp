@@ -1,13 +1,15 @@
 #include "app/Headless.h"
 
+#include <unistd.h>
+
+#include <chrono>
 #include <csignal>
-#include <cstdio>
 #include <cstdlib>
-#include <mutex>
 #include <string>
 
 #include "app/ServerWiring.h"
 #include "capture/Capture.h"
+#include "common/LogQueue.h"
 #include "config/CommandLine.h"
 #include "config/PathOps.h"
 #include "config/Settings.h"
@@ -20,15 +22,41 @@ namespace palvex {
 
 namespace {
 
+// At the stop, the log lines still queued get this long to go out; a reader
+// that takes nothing must not keep the program from ending.
+constexpr std::chrono::milliseconds kLogDrainAtStop{1000};
+
+std::string DroppedLinesLine(size_t dropped) {
+    return FormatLogColumns(
+        LogTimeNow(), "", "",
+        std::to_string(dropped) + " Protokollzeilen verworfen (Ausgabe stockte)");
+}
+
+// stdout and stderr are written by threads of their own, so that a reader
+// that stops reading never holds up a request (the request line is made
+// inside HookLock). Never freed: a writer may be blocked at the program's end.
+TLogWriter& Stdout() {
+    static auto* writer = new TLogWriter(STDOUT_FILENO, DroppedLinesLine);
+    return *writer;
+}
+TLogWriter& Stderr() {
+    static auto* writer = new TLogWriter(STDERR_FILENO, DroppedLinesLine);
+    return *writer;
+}
+
 void PrintLine(const std::string& line) {
-    std::fputs((line + "\n").c_str(), stdout);
-    std::fflush(stdout);
+    Stdout().Write(line);
 }
 
 // A message line: time and text, as the log screen shows its green and red lines.
 void LogMessage(const std::string& text) {
-    std::lock_guard lock(HookLock);
     PrintLine(FormatLogColumns(LogTimeNow(), "", "", text));
+}
+
+// Lets the queued lines go out, within bounds.
+void DrainLogs() {
+    Stdout().Drain(kLogDrainAtStop);
+    Stderr().Drain(kLogDrainAtStop);
 }
 
 // The request observer: one line per logged answer.
@@ -36,6 +64,12 @@ void LogRequestToStdout(THttpServerThread& conn) {
     const std::string time = StampLogTime(conn);
     PrintLine(FormatLogColumns(time, LogClientText(conn), LogStatusOf(conn, false).Text,
                                LogPathText(conn)));
+}
+
+// Chat log files that cannot be written: said on stderr, where the window
+// would show a message line.
+void ReportLogFailure(const std::string& message) {
+    Stderr().Write("palvex: " + message);
 }
 
 // The camera from the switch -camera=<test[:format]|device>, else from
@@ -66,6 +100,7 @@ void BlockStopSignals() {
 int RunHeadless() {
     const TServerSettings& settings = GlobalSettings();
     SetRequestObserver(LogRequestToStdout);
+    OnLogWriteFailure = ReportLogFailure;
     if (!FolderExists(settings.Root)) LogMessage("Root-Pfad existiert nicht");
     StartCamera();
     if (!StartConfiguredServer(!settings.PortGiven)) {
@@ -73,6 +108,7 @@ int RunHeadless() {
                    " konnte nicht gestartet werden.");
         LogMessage("Server NICHT gestartet");
         StopCapture();
+        DrainLogs();
         return 1;
     }
     LogMessage("Server gestartet an Port " + std::to_string(GlobalServer().Port));
@@ -82,6 +118,7 @@ int RunHeadless() {
     StopConfiguredServer();
     StopCapture();
     FlushAllLogBuffers();
+    DrainLogs();
     return 0;
 }
 

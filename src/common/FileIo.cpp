@@ -65,6 +65,10 @@ bool WriteAll(int fd, std::string_view data) {
     return true;
 }
 
+bool IsResourceShortage(int error) {
+    return error == EMFILE || error == ENFILE || error == ENOMEM || error == ENOBUFS;
+}
+
 bool ReadExactly(int fd, std::string& bytes) {
     size_t done = 0;
     while (done < bytes.size()) {
@@ -81,13 +85,18 @@ bool ReadWholeFile(std::string_view path, uint64_t maxBytes, std::string& out) {
     const int fd = open(std::string(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return false;
     bool ok = false;
+    errno = 0;  // a file that is there but not to be read is no shortage
     try {
         ok = ReadOpenFile(fd, maxBytes, out);
     } catch (const std::bad_alloc&) {
         ok = false;
+        errno = ENOMEM;
     }
+    // Callers tell a shortage (503) from a missing file by errno: keep it past close.
+    const int error = errno;
     close(fd);
     if (!ok) std::string().swap(out);
+    errno = error;
     return ok;
 }
 

@@ -13,6 +13,10 @@ namespace palvex {
 bool WriteAll(int fd, std::string_view data);
 // Reads exactly bytes.size() bytes from fd into bytes; false on error or early end.
 bool ReadExactly(int fd, std::string& bytes);
+// True for errors that say the process ran out of descriptors or memory (the
+// same call may succeed a moment later), as opposed to a missing or
+// unreadable file.
+bool IsResourceShortage(int error);
 
 // Reads a whole regular file (path as file-system bytes) of at most maxBytes,
 // also when it grows or shrinks meanwhile. False, with out empty, when it does

@@ -11,6 +11,7 @@
 #include <new>
 
 #include "common/FileIo.h"
+#include "server/HeadReaders.h"
 #include "server/ServerThread.h"
 
 namespace palvex {
@@ -37,6 +38,8 @@ struct TReceiveBuffer {
     std::string Data = std::string(kInitialBufferBytes, '\0');
     size_t Held = 0;
     int UploadFile = -1;
+    // Body bytes read beyond kMaxBodyInMemory and dropped.
+    uint64_t Dropped = 0;
 
     size_t Room() const { return Data.size() - Held; }
     void Consume(size_t n) {
@@ -78,6 +81,22 @@ bool GiveUp(THttpServerThread& conn, TReceiveBuffer& buf) {
     return false;
 }
 
+// Moves the held bytes to the body, up to kMaxBodyInMemory; the rest is
+// read and dropped, so that a huge body costs no memory.
+void KeepBodyBounded(THttpServerThread& conn, TReceiveBuffer& buf) {
+    const size_t room = kMaxBodyInMemory - std::min(kMaxBodyInMemory, conn.RequestBody.size());
+    const size_t keep = std::min(room, buf.Held);
+    conn.RequestBody.append(buf.Data, 0, keep);
+    buf.Dropped += buf.Held - keep;
+    buf.Consume(buf.Held);
+}
+
+// True when the announced body is all read.
+bool BodyComplete(const THttpServerThread& conn, const TReceiveBuffer& buf) {
+    return conn.RequestBody.size() + buf.Held + buf.Dropped >=
+           static_cast<uint64_t>(conn.ContentLength);
+}
+
 // The first n held bytes become the body; the body hook may refuse.
 void StartBody(THttpServerThread& conn, TReceiveBuffer& buf, size_t n) {
     conn.RequestBody.assign(buf.Data, 0, n);
@@ -117,8 +136,8 @@ Step OnBytes(THttpServerThread& conn, TReceiveBuffer& buf, Phase& phase) {
         }
     }
     if (phase == Phase::Body) {
-        if (conn.RequestBody.size() + buf.Held >= static_cast<size_t>(conn.ContentLength))
-            return Step::Complete;
+        if (conn.UploadFileName.empty()) KeepBodyBounded(conn, buf);
+        if (BodyComplete(conn, buf)) return Step::Complete;
         if (buf.Held > kUploadFlushBytes && !FlushUpload(conn, buf)) return Step::GiveUp;
     }
     if (buf.Room() < kMinFreeRoom) {
@@ -143,8 +162,15 @@ bool Complete(THttpServerThread& conn, TReceiveBuffer& buf, Phase phase) {
     if (conn.ReadState == kGiveUp) return GiveUp(conn, buf);
     if (!FlushUpload(conn, buf)) return GiveUp(conn, buf);
     CloseUpload(buf);
-    conn.RequestBody.append(buf.HeldBytes());
+    KeepBodyBounded(conn, buf);
     return true;
+}
+
+// Closes without an answer at once: shut down both ways, the close finds
+// nothing to wait for.
+bool Refuse(THttpServerThread& conn, TReceiveBuffer& buf) {
+    shutdown(conn.Socket, SHUT_RDWR);
+    return GiveUp(conn, buf);
 }
 
 // True when waiting must end: a time-out passed or the peer is gone for good.
@@ -162,6 +188,8 @@ bool ReadRequest(THttpServerThread& conn) {
     conn.BytesReceived = 0;
     TReceiveBuffer buf;
     Phase phase = Phase::Head;
+    THeadReadSlot headReader(conn.PeerIP);
+    if (!headReader.Admitted()) return Refuse(conn, buf);
     uint32_t lastData = conn.StartSeconds;
     while (conn.ReadState < kGiveUp) {
         const ssize_t n = recv(conn.Socket, buf.Data.data() + buf.Held, buf.Room(), MSG_DONTWAIT);
@@ -171,6 +199,7 @@ bool ReadRequest(THttpServerThread& conn) {
             buf.Held += static_cast<size_t>(n);
             conn.BytesReceived += static_cast<uint32_t>(n);
             const Step step = OnBytes(conn, buf, phase);
+            if (phase != Phase::Head) headReader.Release();
             if (step == Step::GiveUp) return GiveUp(conn, buf);
             if (step == Step::Complete) return Complete(conn, buf, phase);
             continue;

@@ -109,6 +109,10 @@ class THttpServerThread {
 // The connection thread: read, answer, close gracefully, final notification.
 void RunConnection(std::unique_ptr<THttpServerThread> conn);
 
+// At most this much of a request body is kept (RequestBody); the rest is
+// read and dropped. The chat needs a few kilobytes.
+constexpr size_t kMaxBodyInMemory = 1024 * 1024;
+
 // Reads and parses the request; true when it is to be answered.
 bool ReadRequest(THttpServerThread& conn);
 // Parses the head text (without the blank line): Headers, Method, RequestURI,
