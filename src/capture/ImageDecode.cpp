@@ -44,10 +44,10 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& out) {
 
 }  // namespace
 
-std::optional<TBitmap> DecodeImage(std::span<const uint8_t> file) {
+std::optional<TBitmap> DecodeImage(std::span<const uint8_t> file, int fitEdge) {
     using namespace std::string_view_literals;
     if (StartsWith(file, "BM"sv)) return DecodeBmp(file);
-    if (StartsWith(file, "\xFF\xD8\xFF"sv)) return DecodeJpeg(file);
+    if (StartsWith(file, "\xFF\xD8\xFF"sv)) return DecodeJpeg(file, fitEdge);
     if (StartsWith(file, "\x89PNG\r\n\x1A\n"sv)) return DecodePng(file);
     if (StartsWith(file, "GIF87a"sv) || StartsWith(file, "GIF89a"sv)) return DecodeGif(file);
     if (StartsWith(file, "II*\0"sv) || StartsWith(file, "MM\0*"sv) || StartsWith(file, "II+\0"sv) ||
@@ -56,10 +56,10 @@ std::optional<TBitmap> DecodeImage(std::span<const uint8_t> file) {
     return std::nullopt;
 }
 
-std::optional<TBitmap> LoadImageAsBitmap(const std::u16string& path) {
+std::optional<TBitmap> LoadImageAsBitmap(const std::u16string& path, int fitEdge) {
     std::vector<uint8_t> file;
     if (!ReadWholeFile(WideToUtf8(path), file)) return std::nullopt;
-    return DecodeImage(file);
+    return DecodeImage(file, fitEdge);
 }
 
 }  // namespace palvex
