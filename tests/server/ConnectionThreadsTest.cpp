@@ -41,16 +41,6 @@ THttpServer& StartWith(uint32_t idleTimeout, uint32_t spareThreadSeconds) {
     return server;
 }
 
-template <typename Predicate>
-bool WaitFor(Predicate done, std::chrono::milliseconds timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(10ms);
-    }
-    return true;
-}
-
 // Opens n connections that send half a head and then wait.
 std::vector<int> WaitingReaders(uint16_t port, int n) {
     std::vector<int> sockets;
@@ -126,14 +116,14 @@ TEST(ConnectionThreads, SpareThreadsEndAfterTheirIdleTime) {
     THttpServer& server = StartWith(5, 1);
     const std::shared_ptr<TConnectionList> run = server.Connections;
     const std::vector<int> readers = WaitingReaders(server.Port, 12);
-    ASSERT_TRUE(WaitFor([&] { return ConnectionCount(server) == 12; }, 5s));
+    ASSERT_TRUE(test::WaitUntil([&] { return ConnectionCount(server) == 12; }, 5s));
     EXPECT_GT(run->Threads.load(), 12);  // and one more waits in accept
     for (int s : readers)
         test::SendAll(s, "\r\n");
     for (int s : readers)
         EXPECT_TRUE(test::ReadAll(s).ends_with(kPong));
     CloseAll(readers);
-    EXPECT_TRUE(WaitFor([&] { return run->Threads.load() <= kReserveThreads; }, 6s));
+    EXPECT_TRUE(test::WaitUntil([&] { return run->Threads.load() <= kReserveThreads; }, 6s));
     EXPECT_GE(run->Threads.load(), 1);
     EXPECT_TRUE(Exchange(server.Port, kRequest).ends_with(kPong));
     StopServer(server);
@@ -146,7 +136,7 @@ TEST(ConnectionThreads, WaitingReadersSleepUntilTheStopWakesThem) {
     THttpServer& server = StartWith(30, 20);
     const std::shared_ptr<TConnectionList> run = server.Connections;
     const std::vector<int> readers = WaitingReaders(server.Port, 100);
-    ASSERT_TRUE(WaitFor([&] { return ConnectionCount(server) == 100; }, 5s));
+    ASSERT_TRUE(test::WaitUntil([&] { return ConnectionCount(server) == 100; }, 5s));
     const long switchesBefore = VoluntarySwitches();
     std::this_thread::sleep_for(1s);
     // Polling every 50 ms would take 2,000 switches here.

@@ -2,8 +2,6 @@
 // progress reports and Abort still act, and a file that shrinks meanwhile
 // ends the body short without harm.
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -43,22 +41,6 @@ void ServeWithProgress(THttpServerThread& conn) {
     conn.LastProgressTime = kLongAgo;
 }
 
-// Connects with a small receive window, so that the server soon finds the
-// socket full while the client does not read.
-int ConnectWithSmallWindow(uint16_t port) {
-    const int s = socket(AF_INET, SOCK_STREAM, 0);
-    setsockopt(s, SOL_SOCKET, SO_RCVBUF, &kSmallWindow, sizeof kSmallWindow);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_port = htons(port);
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (connect(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
-        close(s);
-        return -1;
-    }
-    return s;
-}
-
 class FileSender : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -79,7 +61,7 @@ class FileSender : public ::testing::Test {
     }
     // Starts a download of big.bin that stalls in the client's window.
     int StalledDownload() {
-        const int s = ConnectWithSmallWindow(server_->Port);
+        const int s = test::Connect(server_->Port, kSmallWindow);
         test::SendAll(s, "GET /big.bin HTTP/1.0\r\n\r\n");
         std::this_thread::sleep_for(300ms);
         return s;

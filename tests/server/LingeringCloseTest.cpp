@@ -28,16 +28,6 @@ void BigAnswer(THttpServerThread& conn) {
     conn.ResponseBody = std::string(kBigAnswer, 'b');
 }
 
-template <typename Predicate>
-bool WaitFor(Predicate done, std::chrono::milliseconds timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(5ms);
-    }
-    return true;
-}
-
 // Sends a request, reads the answer up to the server's end, keeps the socket.
 int AnsweredButOpen(uint16_t port) {
     const int s = test::Connect(port);
@@ -50,7 +40,7 @@ TEST(LingeringClose, ClientsThatCloseAreLetGoAtOnce) {
     THttpServer& server = test::StartTestServer(BigAnswer);
     for (int i = 0; i < 10; ++i)
         EXPECT_GT(test::Exchange(server.Port, "GET / HTTP/1.0\r\n\r\n").size(), kBigAnswer);
-    EXPECT_TRUE(WaitFor([] { return LingeringCount() == 0; }, 1s));
+    EXPECT_TRUE(test::WaitUntil([] { return LingeringCount() == 0; }, 1s));
     StopServer(server);
 }
 
@@ -59,7 +49,7 @@ TEST(LingeringClose, ClientThatNeverClosesIsLetGoAfterTheLimit) {
     const int s = AnsweredButOpen(server.Port);
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(LingeringCount(), 1u);
-    EXPECT_TRUE(WaitFor([] { return LingeringCount() == 0; }, 5s));
+    EXPECT_TRUE(test::WaitUntil([] { return LingeringCount() == 0; }, 5s));
     EXPECT_GT(std::chrono::steady_clock::now() - start, kLingerLimit / 2);
     close(s);
     StopServer(server);
@@ -73,7 +63,7 @@ TEST(LingeringClose, StopClosesLingeringSocketsAtOnce) {
     EXPECT_EQ(LingeringCount(), 20u);
     const auto start = std::chrono::steady_clock::now();
     StopServer(server);
-    EXPECT_TRUE(WaitFor([] { return LingeringCount() == 0; }, 1s));
+    EXPECT_TRUE(test::WaitUntil([] { return LingeringCount() == 0; }, 1s));
     EXPECT_LT(std::chrono::steady_clock::now() - start, kLingerLimit / 2);
     for (int s : clients)
         close(s);

@@ -46,8 +46,10 @@ THttpServer& StartTestServer(THook onRequest, THook onRequestParsed, uint32_t id
     return *server;
 }
 
-int Connect(uint16_t port) {
+int Connect(uint16_t port, int receiveBuffer) {
     const int s = socket(AF_INET, SOCK_STREAM, 0);
+    if (receiveBuffer > 0)
+        setsockopt(s, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
     addr.sin_port = htons(port);
@@ -101,12 +103,7 @@ void SplitAnswer(const std::string& answer, std::string& head, std::string& body
 }
 
 bool WaitIdle(const THttpServer& server, std::chrono::milliseconds timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (ConnectionCount(server) > 0) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return true;
+    return WaitUntil([&] { return ConnectionCount(server) == 0; }, timeout);
 }
 
 }  // namespace palvex::test
