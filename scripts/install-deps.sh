@@ -9,6 +9,7 @@ PACKAGES=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libjpeg62-turbo-dev libpng-dev libgif-dev libtiff-dev
   libcurl4-openssl-dev
+  dpkg-dev
   curl wrk apache2-utils iproute2 nginx-light imagemagick libvips-tools python3
   chromium
 )

@@ -182,6 +182,17 @@ std::string Utf8Lower(std::string_view text) {
     return AsciiLower(text);
 }
 
+std::string_view Utf8Prefix(std::string_view text, size_t maxBytes) {
+    if (text.size() <= maxBytes) return text;
+    size_t cut = maxBytes;
+    // At most three continuation bytes follow a lead byte.
+    for (int back = 0; back < 3 && cut > 0; ++back) {
+        if ((static_cast<unsigned char>(text[cut]) & 0xC0) != 0x80) break;
+        --cut;
+    }
+    return text.substr(0, cut);
+}
+
 std::string_view TrimBlanks(std::string_view text) {
     return TrimView<char>(text);
 }

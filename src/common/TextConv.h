@@ -38,6 +38,10 @@ std::u16string WideLower(std::u16string_view text);
 // The same on UTF-8 text; pure ASCII takes the fast path.
 std::string Utf8Lower(std::string_view text);
 
+// The longest start of UTF-8 text within maxBytes that does not end inside a
+// character (a continuation byte never begins the cut-off rest).
+std::string_view Utf8Prefix(std::string_view text, size_t maxBytes);
+
 // Removes characters with a code of 32 or less from both ends.
 std::string_view TrimBlanks(std::string_view text);
 std::u16string_view TrimBlanks(std::u16string_view text);

@@ -41,13 +41,18 @@ bool KindOf(std::string_view keyword, uint8_t& kind) {
     return true;
 }
 
-// Dotted address; "0.0.0.0" is valid although ParseIPv4 reports it as 0.
-bool AddressOf(std::string_view text, uint32_t& address) {
+}  // namespace
+
+bool HasFilterEntry(std::string_view text) {
+    for (char c : text)
+        if (c != ',' && static_cast<unsigned char>(c) > ' ') return true;
+    return false;
+}
+
+bool ParseFilterAddress(std::string_view text, uint32_t& address) {
     address = ParseIPv4(text);
     return address != 0 || text == kZeroAddress;
 }
-
-}  // namespace
 
 bool ParseFilterEntry(std::string_view& text, uint32_t& from, uint32_t& to, uint8_t& kind) {
     const std::string_view entry = TakeEntry(text);
@@ -59,7 +64,7 @@ bool ParseFilterEntry(std::string_view& text, uint32_t& from, uint32_t& to, uint
     const std::string_view last = dash == std::string_view::npos
                                       ? first
                                       : TrimBlanks(rest.substr(dash + 1, kMaxLastAddressLength));
-    if (!AddressOf(first, from) || !AddressOf(last, to)) return false;
+    if (!ParseFilterAddress(first, from) || !ParseFilterAddress(last, to)) return false;
     if (AddressOrder(from) > AddressOrder(to)) std::swap(from, to);
     return true;
 }

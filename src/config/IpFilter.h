@@ -16,6 +16,14 @@ namespace palvex {
 // (which is removed all the same) and when text held only empty entries.
 bool ParseFilterEntry(std::string_view& text, uint32_t& from, uint32_t& to, uint8_t& kind);
 
+// True when text still holds an entry, valid or not (something other than
+// blanks and commas), so a reader can tell "invalid" from "nothing left".
+bool HasFilterEntry(std::string_view text);
+
+// A dotted address of a rule; "0.0.0.0" is valid although ParseIPv4 reports
+// it as 0.
+bool ParseFilterAddress(std::string_view text, uint32_t& address);
+
 // Appends every valid block and permit entry of text to the lists; invalid
 // and rem entries are dropped.
 void ParseIPFilter(std::string_view text, std::vector<TIPRange>& block,

@@ -1,9 +1,12 @@
 #include "config/ServerSetup.h"
 
+#include <cstdio>
+#include <mutex>
+
 #include "common/Codecs.h"
 #include "common/TextConv.h"
+#include "config/IndexName.h"
 #include "config/IpFilter.h"
-#include "config/PathOps.h"
 #include "config/Settings.h"
 #include "server/AccessControl.h"
 #include "server/HttpServer.h"
@@ -17,13 +20,22 @@
 namespace palvex {
 
 void SetupListing() {
-    const TServerSettings& s = GlobalSettings();
+    if (!IsPlainIndexName(GlobalSettings().Index))
+        std::fputs("palvex: the Index setting is not a plain file name; index.html is used\n",
+                   stderr);
+    ApplyListingValues(ListingSettingValues(GlobalSettings()));
+}
+
+void ApplyListingValues(const TListingValues& values) {
+    const std::string index = SafeIndexName(TrimBlanks(values.Index));
+    std::lock_guard lock(HookLock);
     THttpServer& server = GlobalServer();
-    server.IndexName = s.Index.empty() ? std::string(kDefaultIndexName) : s.Index;
+    server.IndexName = index;
     if (!server.DirectoryListing) server.DirectoryListing = std::make_shared<TDirectoryListing>();
-    server.DirectoryListing->Title = s.ListingTitle;
-    server.DirectoryListing->Info = s.ListingInfo;
-    server.DirectoryListing->Background = UrlEncodePath(AnsiToWide(PathToUrl(s.ListingBg)));
+    server.DirectoryListing->Title = values.Title;
+    server.DirectoryListing->Info = values.Info;
+    server.DirectoryListing->Background =
+        UrlEncodePath(AnsiToWide(BackgroundForm(values.Background)));
 }
 
 bool StartConfiguredServer(bool retryPorts) {

@@ -51,7 +51,7 @@ void ApplyIP(TServerSettings& s, std::string_view value, const TProgramPaths&) {
 }
 
 // Looked up in this order, so that cfg is settled first.
-constexpr std::array<TKeyRule, 20> kKeyRules{{
+constexpr std::array<TKeyRule, 21> kKeyRules{{
     {"cfg", nullptr, ApplyCfg},
     {"Port", nullptr, ApplyPort},
     {"Root", nullptr, ApplyRoot},
@@ -72,6 +72,7 @@ constexpr std::array<TKeyRule, 20> kKeyRules{{
     {"LinkDescr", &TServerSettings::LinkDescr, nullptr},
     {"Limit", &TServerSettings::Limit, nullptr},
     {"IPFilter", &TServerSettings::IPFilter, nullptr},
+    {"EchoURL", &TServerSettings::EchoURL, nullptr},
 }};
 
 using TFirstValues = std::array<std::optional<std::string_view>, kKeyRules.size()>;
@@ -152,7 +153,9 @@ bool SaveSettingsFile(TServerSettings& settings, std::string_view path,
                                : !settings.IniPath.empty() ? settings.IniPath
                                                            : paths.DefaultIniPath;
     const std::string text = SettingsToText(settings, paths);
-    if (!ForceFolders(target) || !WriteFileReplacing(target, text)) return false;
+    // Passwords are stored in clear: only the owner may read them.
+    const bool ownerOnly = !settings.AuthUser.empty();
+    if (!ForceFolders(target) || !WriteFileReplacing(target, text, ownerOnly)) return false;
     settings.IniPath = target;
     settings.SavedText = text;
     return true;
@@ -180,6 +183,7 @@ std::string SettingsToText(const TServerSettings& s, const TProgramPaths& paths)
     AddLine(text, "LinkDescr", s.LinkDescr);
     AddLine(text, "Limit", s.Limit);
     AddLine(text, "IPFilter", s.IPFilter);
+    if (s.EchoURL != kDefaultEchoURL) AddLine(text, "EchoURL", s.EchoURL);
     return text;
 }
 

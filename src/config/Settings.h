@@ -22,6 +22,8 @@ inline constexpr std::string_view kDefaultServerName = "morvi/1.3 (Win32)";
 inline constexpr std::string_view kDefaultIndexName = "index.html";
 inline constexpr std::string_view kDefaultListingTitle = "Directory Listing";
 inline constexpr std::string_view kDefaultRootName = "WebRoot/";
+// A plain-HTTP service that answers with the caller's dotted address alone.
+inline constexpr std::string_view kDefaultEchoURL = "http://api.ipify.org/";
 // Bigger configuration files are not read.
 inline constexpr size_t kMaxSettingsFileBytes = 16 * 1024 * 1024;
 
@@ -50,6 +52,7 @@ struct TServerSettings {
     std::string LinkDescr;
     std::string Limit;  // speed-limit flags
     std::string IPFilter;
+    std::string EchoURL{kDefaultEchoURL};  // asked for the public address
 };
 
 // The program's one record.

@@ -18,6 +18,7 @@ constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 constexpr std::string_view kTempSuffix = ".tmp-XXXXXX";
 // Mode of a new file: the configuration can hold passwords.
 constexpr mode_t kNewFileMode = 0600;
+constexpr mode_t kOwnerBits = 0700;
 constexpr size_t kReadChunkBytes = 65536;
 
 // Closes a descriptor when it goes out of scope.
@@ -51,9 +52,10 @@ std::string ResolveTarget(std::string_view path) {
 }
 
 // Writes text into the open temporary file and gives it the old file's mode.
-bool FillTemporary(TFd& fd, const std::string& target, std::string_view text) {
+bool FillTemporary(TFd& fd, const std::string& target, std::string_view text, bool ownerOnly) {
     struct stat old;
-    const mode_t mode = stat(target.c_str(), &old) == 0 ? (old.st_mode & 07777) : kNewFileMode;
+    mode_t mode = stat(target.c_str(), &old) == 0 ? (old.st_mode & 07777) : kNewFileMode;
+    if (ownerOnly) mode &= kOwnerBits;
     return fchmod(fd.Get(), mode) == 0 && WriteAll(fd.Get(), text) && fsync(fd.Get()) == 0 &&
            fd.Close();
 }
@@ -101,14 +103,14 @@ std::vector<std::string> SplitLines(std::string_view text) {
     return lines;
 }
 
-bool WriteFileReplacing(std::string_view path, std::string_view text) {
+bool WriteFileReplacing(std::string_view path, std::string_view text, bool ownerOnly) {
     if (path.empty()) return false;
     const std::string target = ResolveTarget(path);
     const std::string folder = FolderOf(target);
     std::string temp = folder + "." + target.substr(folder.size()) + std::string(kTempSuffix);
     TFd fd(mkstemp(temp.data()));
     if (fd.Get() < 0) return false;
-    if (!FillTemporary(fd, target, text) || rename(temp.c_str(), target.c_str()) != 0) {
+    if (!FillTemporary(fd, target, text, ownerOnly) || rename(temp.c_str(), target.c_str()) != 0) {
         unlink(temp.c_str());
         return false;
     }

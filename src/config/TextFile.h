@@ -20,7 +20,9 @@ std::vector<std::string> SplitLines(std::string_view text);
 // Replaces the file's content by text without ever leaving a half-written
 // file: the text goes to a new file in the same folder, which is then renamed
 // over the old one (a symbolic link is followed, so the link stays). False
-// when anything fails; the old file is then untouched.
-bool WriteFileReplacing(std::string_view path, std::string_view text);
+// when anything fails; the old file is then untouched. The file keeps the old
+// file's mode (0600 for a new one); ownerOnly takes the rights of group and
+// others away, for text that holds passwords.
+bool WriteFileReplacing(std::string_view path, std::string_view text, bool ownerOnly = false);
 
 }  // namespace palvex

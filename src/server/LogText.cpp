@@ -55,7 +55,7 @@ std::string LogPathText(const THttpServerThread& conn) {
         for (char& c : path)
             if (static_cast<unsigned char>(c) < 32) c = '.';
     }
-    return path.substr(0, kLogPathChars);
+    return std::string(Utf8Prefix(path, kLogPathChars));
 }
 
 std::string LogRequestText(const THttpServerThread& conn) {

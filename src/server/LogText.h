@@ -28,7 +28,8 @@ struct TLogStatus {
 TLogStatus LogStatusOf(const THttpServerThread& conn, bool progress);
 // User name (15 characters at most, the 15th a "." when cut) or client address.
 std::string LogClientText(const THttpServerThread& conn);
-// Decoded path, or the raw target with control characters as dots; 223 at most.
+// Decoded path, or the raw target with control characters as dots; 223 bytes
+// at most, cut between characters.
 std::string LogPathText(const THttpServerThread& conn);
 // Head lines with CR LF, a blank line and the start of the body.
 std::string LogRequestText(const THttpServerThread& conn);

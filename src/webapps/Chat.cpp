@@ -61,14 +61,17 @@ void LogChatMessage(const TChatMessage& message, const TSystemTime& localNow) {
 }  // namespace
 
 void TouchLastMessageDate(const TSystemTime& utc) {
-    time_t seconds = UnixFromSystemTime(utc);
-    // HTTP dates count whole seconds: a second change within the same second
-    // must still give a new date, or clients holding the first one get 304
-    // and never see the later message.
-    if (g_lastMessageSeconds != 0 && seconds <= g_lastMessageSeconds)
-        seconds = g_lastMessageSeconds + 1;
-    g_lastMessageSeconds = seconds;
-    LastMessageDate = FormatHttpDate(SystemTimeFromUnix(seconds)).substr(0, kMaxHttpDateLength);
+    g_lastMessageSeconds = UnixFromSystemTime(utc);
+    LastMessageDate = FormatHttpDate(utc).substr(0, kMaxHttpDateLength);
+}
+
+std::string FrameLastModified(const TSystemTime& pageDate) {
+    // HTTP dates count whole seconds. A page built in the second of the last
+    // change may miss a later change of that second, so it carries no date and
+    // the browser asks again in full; a page of a later second holds every
+    // change of that second, and the date proves it.
+    if (LastMessageDate.empty() || g_lastMessageSeconds >= UnixFromSystemTime(pageDate)) return {};
+    return LastMessageDate;
 }
 
 void SetChatLogFolder(std::string folder) {

@@ -79,8 +79,8 @@ void ChatInputPage(THttpServerThread& conn, std::u16string_view nick, bool reloa
 void ChatPostPage(THttpServerThread& conn);
 void ChatMessagesPage(THttpServerThread& conn);
 
-// Stores a message that arrived now (local time); postTime (UTC) becomes the
-// message frame's Last-Modified. Logs it and tells OnChatMessage.
+// Stores a message that arrived now (local time); postTime (UTC, the time it
+// is stored) becomes the message frame's date. Logs it and tells OnChatMessage.
 void AddChatMessage(std::u16string_view nick, std::u16string_view text,
                     const TSystemTime& postTime);
 // The same with the local arrival time given.
@@ -89,9 +89,12 @@ void AddChatMessageAt(std::u16string_view nick, std::u16string_view text,
 // Drops the oldest messages beyond kMaxChatMessages and those older than
 // kMaxChatMessageAgeDays at local time now; true when any went by age.
 bool PruneChatMessages(double now);
-// Sets LastMessageDate to the UTC time, or to one second after the previous
-// date when that is not earlier, so that every change gives a new date.
+// Sets LastMessageDate to the UTC time of a change of what the message frame
+// shows.
 void TouchLastMessageDate(const TSystemTime& utc);
+// Last-Modified of a message frame whose Date is pageDate (UTC): the date of
+// the last change when that lies in an earlier second, else empty.
+std::string FrameLastModified(const TSystemTime& pageDate);
 // Empties the store and LastMessageDate. Takes HookLock.
 void DeleteChatMessages();
 

@@ -74,8 +74,8 @@ void StartHtmlPage(THttpServerThread& conn, std::string_view body) {
 
 // Prunes the store; messages gone by age change what the frame shows, so the
 // frame's date moves on.
-void PruneForRequest(const THttpServerThread& conn, double now) {
-    if (PruneChatMessages(now)) TouchLastMessageDate(conn.StartTime);
+void PruneForRequest(double now) {
+    if (PruneChatMessages(now)) TouchLastMessageDate(GetSystemTimeUtc());
 }
 
 // Text cut to at most max units (never inside a surrogate pair), then trimmed.
@@ -126,7 +126,7 @@ void ChatRequest(THttpServerThread& conn, const std::u16string& path) {
 }
 
 void ChatFramesetPage(THttpServerThread& conn) {
-    if (LastMessageDate.empty()) TouchLastMessageDate(conn.StartTime);
+    if (LastMessageDate.empty()) TouchLastMessageDate(GetSystemTimeUtc());
     StartHtmlPage(conn, kFramesetPage);
 }
 
@@ -152,12 +152,14 @@ void ChatInputPage(THttpServerThread& conn, std::u16string_view nick, bool reloa
 }
 
 void ChatPostPage(THttpServerThread& conn) {
-    PruneForRequest(conn, LocalNowDateTime());
+    PruneForRequest(LocalNowDateTime());
     const std::u16string nick = Limited(GetFormField(conn.RequestBody, "nick"), kMaxChatNickLength);
     const std::u16string text = Limited(GetFormField(conn.RequestBody, "txt"), kMaxChatTextLength);
     if (!nick.empty()) {
         SetClientNick(conn, nick);
-        if (!text.empty()) AddChatMessage(nick, text, conn.StartTime);
+        // Dated when stored, not when the request began: a frame built in
+        // between must not carry this message's second without the message.
+        if (!text.empty()) AddChatMessage(nick, text, GetSystemTimeUtc());
     }
     ChatInputPage(conn, nick, true);
 }
@@ -169,7 +171,7 @@ void ChatMessagesPage(THttpServerThread& conn) {
         conn.NoLog = true;
     else
         LastPollTime = t;
-    PruneForRequest(conn, t);
+    PruneForRequest(t);
     conn.ContentType = kHtmlType;
     if (ClientFrameCurrent(conn)) {
         conn.Status = rsNotModified;
@@ -182,7 +184,7 @@ void ChatMessagesPage(THttpServerThread& conn) {
         AppendMessageRow(conn, ChatMessages[i], (i - first) % 2 == 0);
     if (ChatMessages.empty()) AppendBody(conn, kNoMessagesRow);
     AppendBody(conn, kMessagesPageEnd);
-    conn.LastModified = LastMessageDate;
+    conn.LastModified = FrameLastModified(conn.StartTime);
 }
 
 }  // namespace palvex

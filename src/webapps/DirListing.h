@@ -13,7 +13,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 
 #include "common/WStringList.h"
 #include "server/DirectoryListingBase.h"
@@ -32,6 +31,11 @@ inline constexpr size_t kMaxListedEntries = 10000;
 inline constexpr size_t kMaxListedNameChars = 250;
 inline constexpr double kEntriesFreshDays = 30.0 / 86400.0;
 inline constexpr int kBusyWaitRounds = 10;
+// Bounds of the folder cache. Symbolic link loops make endless distinct
+// folder paths, so the cache keeps the most recently listed folders only;
+// a folder pushed out is scanned again on its next request.
+inline constexpr size_t kMaxKnownDirs = 256;
+inline constexpr size_t kMaxKnownDirEntries = 100000;
 inline constexpr int kBusyWaitMillis = 200;
 
 // One folder that has been listed: its description document, read once, and
@@ -51,15 +55,17 @@ class TKnownDir {
     double ScanTime = 0;  // date-time (UTC, so clock shifts of DST do not matter) of the last scan
 };
 
-// Every folder listed during the run, by key; never pruned and never freed, so
-// a connection thread that outlives the program's end still finds it intact.
-std::unordered_map<std::u16string, std::unique_ptr<TKnownDir>>& KnownDirs();
-
 // The cached folder for root + relativePath, created (and its ".FileInfo" read)
-// on first use; nullptr when that folder does not exist.
+// when not cached; nullptr when that folder does not exist. Marks it as the
+// most recently used; the pointer stays valid until the next FindKnownDir or
+// RefreshEntries call, which may push other folders out of the cache.
 TKnownDir* FindKnownDir(const std::u16string& rootFolder, const std::u16string& relativePath);
-// Rescans the folder unless its entries are younger than kEntriesFreshDays.
+// Rescans the folder unless its entries are younger than kEntriesFreshDays,
+// then trims the cache to its bounds (never dropping d).
 bool RefreshEntries(TKnownDir& d);
+// Folders and entries held by the cache.
+size_t KnownDirCount();
+size_t KnownDirEntryCount();
 // Reads the folder's listable entries into Entries: no hidden names, no
 // description or access files, no empty files, at most kMaxListedEntries.
 // False (entries empty, ScanTime unchanged) when the folder cannot be read.

@@ -6,7 +6,9 @@
 #include <sys/stat.h>
 
 #include <chrono>
+#include <list>
 #include <thread>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "common/Paths.h"
@@ -96,28 +98,76 @@ TKnownDir::TKnownDir(std::u16string rootFolder, std::u16string relativePath)
       RootFolder(std::move(rootFolder)),
       RelativePath(std::move(relativePath)) {}
 
-std::unordered_map<std::u16string, std::unique_ptr<TKnownDir>>& KnownDirs() {
-    static auto* dirs = new std::unordered_map<std::u16string, std::unique_ptr<TKnownDir>>;
-    return *dirs;
+namespace {
+
+// The folders listed lately, most recently used first, with an index by key.
+// Touched inside HookLock only; never freed, so a connection thread that
+// outlives the program's end still finds it intact.
+struct TKnownDirCache {
+    std::list<std::unique_ptr<TKnownDir>> Order;
+    std::unordered_map<std::u16string, std::list<std::unique_ptr<TKnownDir>>::iterator> Index;
+};
+
+TKnownDirCache& Cache() {
+    static auto* cache = new TKnownDirCache;
+    return *cache;
+}
+
+size_t EntriesOf(const TKnownDir& d) {
+    return d.Entries ? d.Entries->Count() : 0;
+}
+
+// Drops the least recently used folders (never keep) until both bounds hold.
+void TrimCache(const TKnownDir* keep) {
+    TKnownDirCache& cache = Cache();
+    size_t entries = KnownDirEntryCount();
+    auto victim = cache.Order.end();
+    while (cache.Order.size() > kMaxKnownDirs || entries > kMaxKnownDirEntries) {
+        if (victim == cache.Order.begin()) return;
+        --victim;
+        if (victim->get() == keep) continue;
+        entries -= EntriesOf(**victim);
+        cache.Index.erase((*victim)->Key);
+        victim = cache.Order.erase(victim);
+    }
+}
+
+}  // namespace
+
+size_t KnownDirCount() {
+    return Cache().Order.size();
+}
+
+size_t KnownDirEntryCount() {
+    size_t entries = 0;
+    for (const auto& d : Cache().Order)
+        entries += EntriesOf(*d);
+    return entries;
 }
 
 TKnownDir* FindKnownDir(const std::u16string& rootFolder, const std::u16string& relativePath) {
-    auto& dirs = KnownDirs();
-    if (auto found = dirs.find(rootFolder + relativePath); found != dirs.end())
-        return found->second.get();
+    TKnownDirCache& cache = Cache();
+    if (auto found = cache.Index.find(rootFolder + relativePath); found != cache.Index.end()) {
+        cache.Order.splice(cache.Order.begin(), cache.Order, found->second);
+        return found->second->get();
+    }
     const std::u16string folder = JoinRootPath(rootFolder, relativePath);
     if (!IsDirectory(folder)) return nullptr;
     auto d = std::make_unique<TKnownDir>(rootFolder, relativePath);
     d->FileInfo.LoadFromFile(folder + std::u16string(kFileInfoName));
     TKnownDir* result = d.get();
-    dirs.emplace(d->Key, std::move(d));
+    cache.Order.push_front(std::move(d));
+    cache.Index.emplace(result->Key, cache.Order.begin());
+    TrimCache(result);
     return result;
 }
 
 bool RefreshEntries(TKnownDir& d) {
     const double age = NowDateTime() - d.ScanTime;
     if (d.Entries && age >= 0 && age <= kEntriesFreshDays) return true;
-    return ScanDirectory(d);
+    const bool scanned = ScanDirectory(d);
+    TrimCache(&d);
+    return scanned;
 }
 
 bool ScanDirectory(TKnownDir& d) {

@@ -125,21 +125,25 @@ TEST_F(SettingsTest, TextLinesInOrderAndOnlyWhenSet) {
     s.Limit = "Request:1KBps";
     s.IPFilter = "f";
     s.IP = 12345;
+    s.EchoURL = "http://127.0.0.1:9/ip";
     EXPECT_EQ(SettingsToText(s, paths),
               "Port=8080\r\nServer=srv\r\nRoot=/elsewhere/\r\nMIME=m\r\nGUI=g\r\nStartup=st\r\n"
               "AuthDir=ad\r\nAuthUser=au\r\nIndex=start.htm\r\nIndexTemplate=tpl/list.html\r\n"
               "Listing=0\r\nListingTitle=t\r\nListingInfo=two  Port=1\r\n"
               "ListingBg=/images/bg.jpg\r\nLinkTitle=lt\r\nLinkDescr=ld\r\n"
-              "Limit=Request:1KBps\r\nIPFilter=f\r\n");
+              "Limit=Request:1KBps\r\nIPFilter=f\r\nEchoURL=http://127.0.0.1:9/ip\r\n");
+    s.EchoURL = kDefaultEchoURL;  // the default is not written
+    EXPECT_EQ(SettingsToText(s, paths).find("EchoURL"), std::string::npos);
 }
 
 TEST_F(SettingsTest, SaveAndLoadRoundTrip) {
-    ApplySettingsList(s,
-                      TArgs{"Port=8081", "Root=www", "MIME=log=text/plain", "GUI=noDeco",
-                            "AuthDir=a", "AuthUser=u:p", "Index=home.htm", "ListingTitle=T",
-                            "ListingInfo=I", "ListingBg=/bg.png", "Limit=Request:4KBps",
-                            "IPFilter=x", "Listing=0", "Startup=s", "LinkTitle=lt", "LinkDescr=ld"},
-                      paths);
+    ApplySettingsList(
+        s,
+        TArgs{"Port=8081", "Root=www", "MIME=log=text/plain", "GUI=noDeco", "AuthDir=a",
+              "AuthUser=u:p", "Index=home.htm", "ListingTitle=T", "ListingInfo=I",
+              "ListingBg=/bg.png", "Limit=Request:4KBps", "IPFilter=x", "Listing=0", "Startup=s",
+              "LinkTitle=lt", "LinkDescr=ld", "EchoURL=http://127.0.0.1:1/"},
+        paths);
     ASSERT_TRUE(SaveSettingsFile(s, "saved.ini", paths));
     EXPECT_EQ(s.IniPath, Prog("saved.ini"));
     TServerSettings loaded;
@@ -149,6 +153,7 @@ TEST_F(SettingsTest, SaveAndLoadRoundTrip) {
     EXPECT_EQ(loaded.Port, 8081);
     EXPECT_EQ(loaded.Root, s.Root);
     EXPECT_EQ(loaded.MIME, "log=text/plain");
+    EXPECT_EQ(loaded.EchoURL, "http://127.0.0.1:1/");
 }
 
 TEST_F(SettingsTest, FailedSaveKeepsState) {
@@ -187,6 +192,18 @@ TEST_F(SettingsTest, SaveThatCannotBeWrittenKeepsOldFile) {
     EXPECT_FALSE(saved);
     EXPECT_EQ(test::TempDir::ReadFile(Prog("old.ini")), "Port=81\r\n");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(tmp / "prog"), {}), 1);
+}
+
+TEST_F(SettingsTest, SaveWithPasswordsTakesReadingAwayFromOthers) {
+    namespace fs = std::filesystem;
+    const fs::perms readable = fs::perms::group_read | fs::perms::others_read;
+    const std::string ini = tmp.Write("prog/palvex.ini", "Port=81\r\n");
+    fs::permissions(ini, fs::perms::owner_read | fs::perms::owner_write | readable);
+    ASSERT_TRUE(SaveSettingsFile(s, "", paths));
+    EXPECT_EQ(fs::status(ini).permissions() & readable, readable);  // no passwords: kept
+    s.AuthUser = "anna:geheim:standard";
+    ASSERT_TRUE(SaveSettingsFile(s, "", paths));
+    EXPECT_EQ(fs::status(ini).permissions(), fs::perms::owner_read | fs::perms::owner_write);
 }
 
 TEST_F(SettingsTest, SaveReplacesFileThroughItsLink) {

@@ -65,6 +65,13 @@ TEST(LogText, PathFallsBackToTheRawTargetWithoutControlCharacters) {
     EXPECT_EQ(LogPathText(t.conn), "/a..b");
     t.conn.Path = std::u16string(300, u'x');
     EXPECT_EQ(LogPathText(t.conn).size(), kLogPathChars);
+    // 222 ASCII characters and a two-byte one: the path ends before it.
+    t.conn.Path = std::u16string(222, u'x') + u"\u00fc\u00fc";
+    EXPECT_EQ(LogPathText(t.conn), std::string(222, 'x'));
+    t.conn.Path = std::u16string(221, u'x') + u"\u20ac";  // three bytes
+    EXPECT_EQ(LogPathText(t.conn), std::string(221, 'x'));
+    t.conn.Path = std::u16string(221, u'x') + u"\u00fc\u00fc";
+    EXPECT_EQ(LogPathText(t.conn), std::string(221, 'x') + "\xC3\xBC");
 }
 
 TEST(LogText, ColumnsAndRequestText) {

@@ -165,7 +165,7 @@ TEST_F(ChatTest, MessageFrameShowsMessagesAlternatelyShaded) {
     EXPECT_EQ(Request(u"messages.html").conn.ResponseBody,
               kMessagesHead + "<tr><td>no messages</td></tr>" + kMessagesEnd);
 
-    const TSystemTime post = GetSystemTimeUtc();
+    const TSystemTime post = SystemTimeFromUnix(time(nullptr) - 10);
     AddChatMessageAt(u"<Eve>", u"a<b  c   d", post, LocalAt(2024, 5, 6, 9, 7, 30));
     AddChatMessageAt(u"Bo", u"\u00E4 & >", post, LocalAt(2024, 5, 6, 23, 59, 59));
     Request r(u"messages.html", "GET / HTTP/1.0", "10.1.0.1", "", LocalAt(2024, 5, 7, 0, 0));
@@ -202,28 +202,59 @@ TEST_F(ChatTest, MessagesOlderThanADayExpireAndMoveTheFrameDate) {
     ASSERT_EQ(ChatMessages.size(), 1u);
     EXPECT_EQ(ChatMessages[0].Text, u"new");
     EXPECT_EQ(r.conn.Status, rsOk);
-    EXPECT_NE(r.conn.LastModified, before);
+    EXPECT_NE(LastMessageDate, before);
 }
 
-TEST_F(ChatTest, FrameAnswersNotModifiedForItsCurrentDate) {
-    const TSystemTime post = GetSystemTimeUtc();
-    AddChatMessage(u"a", u"1", post);
-    const std::string first = LastMessageDate;
-    EXPECT_EQ(first, FormatHttpDate(post));
-    // A second post within the same second must still change the date.
-    AddChatMessage(u"a", u"2", post);
-    EXPECT_NE(LastMessageDate, first);
+// The message frame built by a request that began at start (UTC).
+THttpServerThread& FrameAt(Request& r, time_t start, const std::string& since = "") {
+    r.conn.Headers = {"GET /*chat/messages.html HTTP/1.0", "If-Modified-Since: " + since};
+    r.conn.StartTime = SystemTimeFromUnix(start);
+    r.conn.ResponseBody.clear();
+    std::lock_guard lock(HookLock);
+    ChatMessagesPage(r.conn);
+    return r.conn;
+}
+
+TEST_F(ChatTest, FrameDateIsTheLastPostsSecondAndNeverAhead) {
+    const time_t t = time(nullptr) - 100;
+    for (int i = 1; i <= 5; ++i)
+        AddChatMessageAt(u"a", u"m" + Widen(std::to_string(i)), SystemTimeFromUnix(t),
+                         GetLocalTimeNow());
+    const std::string postSecond = FormatHttpDate(SystemTimeFromUnix(t));
+    EXPECT_EQ(LastMessageDate, postSecond);
+    Request r(u"input.html");
+    // Built in the second of the posts: a later post of that second could be
+    // missing, so the page carries no date and the next poll gets it whole.
+    EXPECT_EQ(FrameAt(r, t).LastModified, "");
+    EXPECT_EQ(FrameAt(r, t, postSecond).Status, rsNotModified);
+    // Built later: the posts' own second, not one later than Date.
+    EXPECT_EQ(FrameAt(r, t + 1).LastModified, postSecond);
+    EXPECT_EQ(FrameAt(r, t + 1).Status, rsOk);
     const std::vector<std::pair<std::string, uint8_t>> cases = {
-        {LastMessageDate, rsNotModified},
-        {LastMessageDate + "; length=812", rsNotModified},
-        {first, rsOk},
+        {postSecond, rsNotModified},
+        {postSecond + "; length=812", rsNotModified},
+        {FormatHttpDate(SystemTimeFromUnix(t - 1)), rsOk},
         {"", rsOk},
     };
     for (const auto& [since, status] : cases) {
-        Request r(u"messages.html", "GET / HTTP/1.0\r\nIf-Modified-Since: " + since);
-        EXPECT_EQ(r.conn.Status, status) << since;
-        EXPECT_EQ(r.conn.ResponseBody.empty(), status == rsNotModified) << since;
+        THttpServerThread& conn = FrameAt(r, t + 2, since);
+        EXPECT_EQ(conn.Status, status) << since;
+        EXPECT_EQ(conn.ResponseBody.empty(), status == rsNotModified) << since;
     }
+    // A post in a new second ends the 304s of the old date.
+    AddChatMessageAt(u"a", u"m6", SystemTimeFromUnix(t + 3), GetLocalTimeNow());
+    EXPECT_EQ(FrameAt(r, t + 3, postSecond).Status, rsOk);
+}
+
+TEST_F(ChatTest, QuickPostsAreDatedByTheClock) {
+    const time_t before = time(nullptr);
+    for (int i = 0; i < 5; ++i)
+        PostForm("nick=a&txt=quick" + std::to_string(i));
+    const time_t after = time(nullptr);
+    bool real = false;
+    for (time_t second = before; second <= after; ++second)
+        real |= LastMessageDate == FormatHttpDate(SystemTimeFromUnix(second));
+    EXPECT_TRUE(real) << LastMessageDate;
 }
 
 TEST_F(ChatTest, PollsWithinAMinuteAreNotLogged) {

@@ -163,6 +163,37 @@ TEST_F(ListingFixture, EntriesAreCachedForThirtySeconds) {
     EXPECT_EQ(FindKnownDir(Root(), u""), d);
 }
 
+// Distinct folder paths through the links a, b and c that all lead back to
+// the same folder: a\, b\, c\, a\a\, a\b\, ...
+std::vector<std::u16string> LoopPaths(size_t count) {
+    std::vector<std::u16string> paths{u""};
+    for (size_t i = 0; paths.size() <= count; ++i)
+        for (char16_t link : {u'a', u'b', u'c'})
+            paths.push_back(paths[i] + link + u'\\');
+    paths.erase(paths.begin());
+    paths.resize(count);
+    return paths;
+}
+
+TEST_F(ListingFixture, CacheStaysBoundedUnderALinkLoop) {
+    dir.MakeDir("loop");
+    for (const char* link : {"a", "b", "c"})
+        std::filesystem::create_directory_symlink(".", dir.Path() + "loop/" + link);
+    // Few entries a folder: the folder count is the bound that holds.
+    for (const std::u16string& path : LoopPaths(2000))
+        ASSERT_NE(Page("/", u"loop\\" + path), "404");
+    EXPECT_EQ(KnownDirCount(), kMaxKnownDirs);
+    // Large folders: the entry count is the bound that holds.
+    for (int i = 0; i < 1000; ++i)
+        dir.Write("loop/f" + std::to_string(i), "x");
+    for (const std::u16string& path : LoopPaths(400))
+        ASSERT_NE(Page("/", u"loop\\" + path + u"a\\"), "404");
+    EXPECT_LE(KnownDirEntryCount(), kMaxKnownDirEntries);
+    EXPECT_GT(KnownDirEntryCount(), kMaxKnownDirEntries - 1100);
+    // A folder pushed out of the cache is scanned again and listed whole.
+    EXPECT_THAT(Page("/?first=1000", u"loop\\a\\"), HasSubstr(">f999</a>"));
+}
+
 TEST_F(ListingFixture, FolderWithoutEntriesAnswersNotFound) {
     dir.Write(".hidden", "x");
     EXPECT_EQ(Page("/", u"\\"), "404");
