@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "common/SystemTime.h"
+#include "server/AuthThrottle.h"
 #include "server/StaticFiles.h"
 #include "server/StopSignal.h"
 
@@ -112,6 +113,7 @@ std::string_view DefaultBody(uint8_t status) {
 
 void HandleRequest(THttpServerThread& conn) {
     CallHook(conn.Server->OnRequest, conn);
+    PauseBeforeAnswer(conn);
     if (conn.SendLength > 0) SendFileData(conn);
     if (conn.BytesSent == 0 && conn.ResponseBody.empty()) conn.ResponseBody = " ";
     SendResponse(conn, true);

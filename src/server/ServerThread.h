@@ -99,6 +99,9 @@ class THttpServerThread {
     uint32_t BodyBytesSent = 0;
     std::atomic<uint8_t> SpeedLimit{0};
     bool BigFile = false;
+    // A refused password guess is answered after this pause (milliseconds),
+    // waited out after the handler, outside HookLock.
+    uint32_t RefusalPauseMs = 0;
 
     // Keeps the connection list alive for the final unregistering.
     std::shared_ptr<TConnectionList> Registry;
@@ -113,7 +116,8 @@ void RunConnection(std::unique_ptr<THttpServerThread> conn);
 // Reads and parses the request; true when it is to be answered.
 bool ReadRequest(THttpServerThread& conn);
 // Parses the head text (without the blank line): Headers, Method, RequestURI,
-// ContentLength, ClientIP, then the request-parsed hook.
+// ContentLength, ClientIP, the server's header hook, then the request-parsed
+// hook.
 void ParseHead(THttpServerThread& conn, std::string_view head);
 // Method value of a request-line token.
 uint8_t MethodOf(std::string_view token);

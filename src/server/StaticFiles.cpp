@@ -10,6 +10,7 @@
 #include "server/AccessControl.h"
 #include "server/DirectoryListingBase.h"
 #include "server/MimeTypes.h"
+#include "server/RealLocation.h"
 #include "server/RequestPath.h"
 #include "server/Response.h"
 
@@ -75,6 +76,20 @@ void AnswerFolderWithoutIndex(THttpServerThread& conn, const TRequestPath& p,
     } else {
         server.DirectoryListing->ListDirectory(conn, root, p.RelPath, p.Slashed);
     }
+}
+
+// A symbolic link below the root may lead into a protected folder: true (with
+// the 401 set up) when the real location of what is served is refused. Links
+// that lead out of the root are followed as the owner placed them.
+bool RefusedAtRealLocation(THttpServerThread& conn, const TRequestPath& p,
+                           const std::u16string& root, const std::string& realPath, bool folder,
+                           const TProtectedFolders& folders) {
+    const std::string relative = RelativeToRoot(realPath, RealPathOf(root), folder);
+    if (relative.empty() || EqualsNoCase(relative, WideToAnsi(p.RelPath))) return false;
+    conn.Realm = CheckProtectedFolder(conn, relative, folders);
+    if (conn.Realm.empty()) return false;
+    conn.Status = rsAuthRequired;
+    return true;
 }
 
 // Opens a regular file for reading; -1 for anything else (folders, devices).
@@ -203,15 +218,21 @@ void ServeFile(THttpServerThread& conn, TRequestPath& p, const std::u16string& r
             return;
         }
     }
-    std::u16string fullName = JoinRootPath(root, p.RelPath == u"\\" ? u"" : p.RelPath);
+    const std::u16string target = JoinRootPath(root, p.RelPath == u"\\" ? u"" : p.RelPath);
+    std::u16string fullName = target;
     if (p.Kind == kPathFolder) fullName += Widen(conn.Server->IndexName);
     struct stat st {};
     const int fd = OpenRegularFile(fullName, st);
     if (fd < 0) {
-        if (p.Kind == kPathFolder) AnswerFolderWithoutIndex(conn, p, root);
+        if (p.Kind != kPathFolder) return;
+        if (folders && RefusedAtRealLocation(conn, p, root, RealPathOf(target), true, *folders))
+            return;
+        AnswerFolderWithoutIndex(conn, p, root);
         return;
     }
     conn.FileHandle = fd;
+    if (folders && RefusedAtRealLocation(conn, p, root, RealPathOfOpenFile(fd), false, *folders))
+        return CloseServedFile(conn);
     if (IsForbiddenName(FileNamePart(fullName))) {
         CloseServedFile(conn);
         conn.Status = rsBadRequest;

@@ -61,7 +61,7 @@ class FileSender : public ::testing::Test {
     }
     // Starts a download of big.bin that stalls in the client's window.
     int StalledDownload() {
-        const int s = test::Connect(server_->Port, kSmallWindow);
+        const int s = test::Connect(server_->Port, 0, kSmallWindow);
         test::SendAll(s, "GET /big.bin HTTP/1.0\r\n\r\n");
         std::this_thread::sleep_for(300ms);
         return s;
