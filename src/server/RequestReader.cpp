@@ -13,6 +13,7 @@
 #include "common/FileIo.h"
 #include "server/HeadReaders.h"
 #include "server/ServerThread.h"
+#include "server/StopSignal.h"
 
 namespace palvex {
 
@@ -24,8 +25,8 @@ constexpr size_t kMinFreeRoom = 1024;
 constexpr size_t kMaxHeadBytes = 4096;
 constexpr size_t kFirstBodyPiece = 128;
 constexpr size_t kUploadFlushBytes = 16384;
-constexpr int kReadPollMs = 50;
 constexpr uint8_t kGiveUp = 2;
+constexpr int kMsPerSecond = 1000;
 
 enum class Phase { Head, HeadParsed, Body };
 
@@ -180,6 +181,21 @@ bool ReadTimedOut(const THttpServerThread& conn, uint32_t now, uint32_t lastData
     return conn.IdleTimeout > 0 && SecondsApart(now, lastData) > conn.IdleTimeout;
 }
 
+// How long to wait for more bytes: until just past the nearer time-out
+// (-1: none applies). The time-outs count whole seconds, so one more second
+// lets ReadTimedOut see it passed.
+int ReadWaitMs(const THttpServerThread& conn, uint32_t now, uint32_t lastData) {
+    long long wait = -1;
+    const auto consider = [&](uint32_t limit, uint32_t since) {
+        if (limit == 0) return;
+        const long long left = static_cast<long long>(limit) - SecondsApart(now, since) + 1;
+        if (wait < 0 || left < wait) wait = left;
+    };
+    consider(conn.RequestTimeout, conn.StartSeconds);
+    consider(conn.IdleTimeout, lastData);
+    return wait < 0 ? -1 : static_cast<int>(std::max<long long>(wait, 1) * kMsPerSecond);
+}
+
 }  // namespace
 
 bool ReadRequest(THttpServerThread& conn) {
@@ -210,11 +226,9 @@ bool ReadRequest(THttpServerThread& conn) {
         if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) return GiveUp(conn, buf);
         if (ReadTimedOut(conn, now, lastData)) return GiveUp(conn, buf);
         // After a stop nothing could be answered any more.
-        if (conn.Abort.load(std::memory_order_relaxed) ||
-            !conn.Server->Active.load(std::memory_order_relaxed))
-            return GiveUp(conn, buf);
-        pollfd p{conn.Socket, POLLIN, 0};
-        poll(&p, 1, kReadPollMs);
+        if (ConnectionStopped(conn)) return GiveUp(conn, buf);
+        // Sleeps until bytes come, a time-out is due or the server stops.
+        WaitForSocket(conn.Socket, POLLIN, StopFd(conn), ReadWaitMs(conn, now, lastData));
     }
     return GiveUp(conn, buf);
 }
