@@ -126,6 +126,9 @@ uint32_t ComputeClientIP(const THttpServerThread& conn);
 
 // Operations for request handlers.
 std::string GetHeader(const THttpServerThread& conn, std::string_view name);
+// The If-Modified-Since date without what follows a ";" (old clients add
+// "; length=..."), to compare with the Last-Modified text sent.
+std::string GetIfModifiedSince(const THttpServerThread& conn);
 std::string GetQuery(const THttpServerThread& conn);
 std::u16string GetQueryW(const THttpServerThread& conn);
 std::string GetCredentials(const THttpServerThread& conn);

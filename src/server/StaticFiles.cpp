@@ -115,9 +115,7 @@ int OpenRegularFile(const std::u16string& fullName, struct stat& st) {
 
 // True when the client's copy is current (If-Modified-Since equals our text).
 bool NotModified(const THttpServerThread& conn) {
-    std::string since = GetHeader(conn, "If-Modified-Since");
-    since = since.substr(0, since.find(';'));
-    return since == conn.LastModified;
+    return GetIfModifiedSince(conn) == conn.LastModified;
 }
 
 // The fourth simultaneous large transfer to one peer is refused.
@@ -192,9 +190,14 @@ bool IsImageExtension(std::u16string_view ext) {
     return false;
 }
 
-bool IsForbiddenName(std::u16string_view fileName) {
+bool IsFolderConfigFile(std::u16string_view fileName) {
     const std::u16string lower = AsciiLower(fileName);
-    if (lower == u".htaccess" || lower == u".fileinfo") return true;
+    return lower == u".htaccess" || lower == u".fileinfo";
+}
+
+bool IsForbiddenName(std::u16string_view fileName) {
+    if (IsFolderConfigFile(fileName)) return true;
+    const std::u16string lower = AsciiLower(fileName);
     return ExtensionOf(lower).substr(0, kMaxExtensionChars).starts_with(u".php");
 }
 

@@ -7,7 +7,6 @@
 #include "common/Paths.h"
 #include "common/TextConv.h"
 #include "server/ServerThread.h"
-#include "webapps/TextDecode.h"
 
 namespace palvex {
 
