@@ -5,11 +5,14 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "app/ServerWiring.h"
 #include "capture/Capture.h"
 #include "common/LogQueue.h"
+#include "common/Paths.h"
+#include "common/TextConv.h"
 #include "config/CommandLine.h"
 #include "config/PathOps.h"
 #include "config/Settings.h"
@@ -80,6 +83,16 @@ void StartCamera() {
     if (!StartCameraFromSetting(camera.Value)) LogMessage("Cam konnte nicht aktiviert werden");
 }
 
+// A newcomer's first run serves an empty folder, whose only answer is "File
+// not found": say which folder is served and where to look at it.
+void TellWhereFilesGo(const std::u16string& root, uint16_t port) {
+    LogMessage("Root-Ordner: " + WideToUtf8(root));
+    LogMessage("Im Browser: http://localhost:" + std::to_string(port) + "/");
+    std::error_code error;
+    if (std::filesystem::is_empty(FsPath(root), error) && !error)
+        LogMessage("Der Root-Ordner ist leer: Dateien dort ablegen, oder Root=<Ordner> angeben");
+}
+
 sigset_t StopSignals() {
     sigset_t set;
     sigemptyset(&set);
@@ -112,6 +125,7 @@ int RunHeadless() {
         return 1;
     }
     LogMessage("Server gestartet an Port " + std::to_string(GlobalServer().Port));
+    TellWhereFilesGo(settings.Root, GlobalServer().Port);
     const sigset_t set = StopSignals();
     int signal = 0;
     sigwait(&set, &signal);

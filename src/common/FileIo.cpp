@@ -53,6 +53,17 @@ bool ReadOpenFile(int fd, uint64_t maxBytes, std::string& out) {
     return ReadPresized(fd, out) && ReadGrowth(fd, maxBytes, out);
 }
 
+// False for an open that failed, with errno as open left it; but out of
+// descriptors open says so before it looks for the file, so a file that is
+// not there gives the error of stat.
+bool OpenFailed(const std::string& path) {
+    const int error = errno;
+    struct stat info {};
+    if (IsResourceShortage(error) && stat(path.c_str(), &info) != 0) return false;
+    errno = error;
+    return false;
+}
+
 }  // namespace
 
 bool WriteAll(int fd, std::string_view data) {
@@ -82,17 +93,17 @@ bool ReadExactly(int fd, std::string& bytes) {
 
 bool ReadWholeFile(std::string_view path, uint64_t maxBytes, std::string& out) {
     out.clear();
-    const int fd = open(std::string(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return false;
+    const std::string fsPath(path);
+    const int fd = open(fsPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return OpenFailed(fsPath);
+    errno = 0;
     bool ok = false;
-    errno = 0;  // a file that is there but not to be read is no shortage
     try {
         ok = ReadOpenFile(fd, maxBytes, out);
     } catch (const std::bad_alloc&) {
         ok = false;
         errno = ENOMEM;
     }
-    // Callers tell a shortage (503) from a missing file by errno: keep it past close.
     const int error = errno;
     close(fd);
     if (!ok) std::string().swap(out);
@@ -102,6 +113,7 @@ bool ReadWholeFile(std::string_view path, uint64_t maxBytes, std::string& out) {
 
 bool ReadFileBytes(std::u16string_view path, std::string& bytes, uint64_t maxBytes) {
     bytes.clear();
+    errno = 0;
     if (path.empty() || path.find(u'\0') != std::u16string_view::npos || maxBytes == 0)
         return false;
     if (!ReadWholeFile(WideToUtf8(path), maxBytes - 1, bytes)) return false;
