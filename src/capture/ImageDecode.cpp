@@ -1,14 +1,10 @@
 #include "capture/ImageDecode.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstring>
+#include <string>
 #include <string_view>
-#include <vector>
 
+#include "common/FileIo.h"
 #include "common/TextConv.h"
 
 namespace palvex {
@@ -17,29 +13,6 @@ namespace {
 
 bool StartsWith(std::span<const uint8_t> file, std::string_view magic) {
     return file.size() >= magic.size() && std::memcmp(file.data(), magic.data(), magic.size()) == 0;
-}
-
-// Reads a whole regular file of at most kMaxImageFileBytes.
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& out) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    struct stat st {};
-    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size >= 0 &&
-              static_cast<unsigned long long>(st.st_size) <= kMaxImageFileBytes;
-    if (ok) {
-        out.resize(static_cast<size_t>(st.st_size));
-        size_t done = 0;
-        // A file that shrinks meanwhile ends the loop with what was there.
-        while (done < out.size()) {
-            const ssize_t n = ::read(fd, out.data() + done, out.size() - done);
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) break;
-            done += static_cast<size_t>(n);
-        }
-        out.resize(done);
-    }
-    ::close(fd);
-    return ok;
 }
 
 }  // namespace
@@ -57,9 +30,9 @@ std::optional<TBitmap> DecodeImage(std::span<const uint8_t> file) {
 }
 
 std::optional<TBitmap> LoadImageAsBitmap(const std::u16string& path) {
-    std::vector<uint8_t> file;
-    if (!ReadWholeFile(WideToUtf8(path), file)) return std::nullopt;
-    return DecodeImage(file);
+    std::string file;
+    if (!ReadWholeFile(WideToUtf8(path), kMaxImageFileBytes, file)) return std::nullopt;
+    return DecodeImage(std::span(reinterpret_cast<const uint8_t*>(file.data()), file.size()));
 }
 
 }  // namespace palvex

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "common/SystemTime.h"
+#include "server/AuthThrottle.h"
 #include "server/StaticFiles.h"
 
 namespace palvex {
@@ -121,6 +122,7 @@ std::string_view DefaultBody(uint8_t status) {
 
 void HandleRequest(THttpServerThread& conn) {
     CallHook(conn.Server->OnRequest, conn);
+    PauseBeforeAnswer(conn);
     if (conn.SendLength > 0) SendFileData(conn);
     if (conn.BytesSent == 0 && conn.ResponseBody.empty()) conn.ResponseBody = " ";
     SendResponse(conn, true);

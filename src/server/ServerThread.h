@@ -95,6 +95,9 @@ class THttpServerThread {
     uint32_t BodyBytesSent = 0;
     std::atomic<uint8_t> SpeedLimit{0};
     bool BigFile = false;
+    // A refused password guess is answered after this pause (milliseconds),
+    // waited out after the handler, outside HookLock.
+    uint32_t RefusalPauseMs = 0;
 
     // Keeps the connection list alive for the final unregistering.
     std::shared_ptr<TConnectionList> Registry;
@@ -119,6 +122,9 @@ uint32_t ComputeClientIP(const THttpServerThread& conn);
 
 // Operations for request handlers.
 std::string GetHeader(const THttpServerThread& conn, std::string_view name);
+// The If-Modified-Since date without what follows a ";" (old clients add
+// "; length=..."), to compare with the Last-Modified text sent.
+std::string GetIfModifiedSince(const THttpServerThread& conn);
 std::string GetQuery(const THttpServerThread& conn);
 std::u16string GetQueryW(const THttpServerThread& conn);
 std::string GetCredentials(const THttpServerThread& conn);

@@ -14,6 +14,7 @@
 #include "common/Paths.h"
 #include "common/SystemTime.h"
 #include "common/TextConv.h"
+#include "server/StaticFiles.h"
 #include "webapps/DirListing.h"
 
 namespace palvex {
@@ -43,9 +44,7 @@ bool IsHiddenName(std::u16string_view name) {
 bool IsUnlistedName(std::u16string_view name, bool atRoot) {
     if (name.empty() || name.size() > kMaxListedNameChars || name == u".") return true;
     if (name == u"..") return atRoot;
-    if (IsHiddenName(name)) return true;
-    const std::u16string lower = AsciiLower(name);
-    return lower == u".htaccess" || lower == u".fileinfo";
+    return IsHiddenName(name) || IsFolderConfigFile(name);
 }
 
 // The listed size of an entry: 0 for a folder, the byte size for a file;
@@ -152,7 +151,7 @@ TKnownDir* FindKnownDir(const std::u16string& rootFolder, const std::u16string& 
         return found->second->get();
     }
     const std::u16string folder = JoinRootPath(rootFolder, relativePath);
-    if (!IsDirectory(folder)) return nullptr;
+    if (!FolderExists(folder)) return nullptr;
     auto d = std::make_unique<TKnownDir>(rootFolder, relativePath);
     d->FileInfo.LoadFromFile(folder + std::u16string(kFileInfoName));
     TKnownDir* result = d.get();

@@ -2,10 +2,10 @@
 
 #include <mutex>
 
+#include "common/FileIo.h"
 #include "common/Paths.h"
 #include "common/TextConv.h"
 #include "server/ServerThread.h"
-#include "webapps/TextDecode.h"
 
 namespace palvex {
 

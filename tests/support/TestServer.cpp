@@ -46,8 +46,17 @@ THttpServer& StartTestServer(THook onRequest, THook onRequestParsed, uint32_t id
     return *server;
 }
 
-int Connect(uint16_t port) {
+int Connect(uint16_t port, uint32_t source) {
     const int s = socket(AF_INET, SOCK_STREAM, 0);
+    if (source != 0) {
+        sockaddr_in from{};
+        from.sin_family = AF_INET;
+        from.sin_addr.s_addr = htonl(source);
+        if (bind(s, reinterpret_cast<sockaddr*>(&from), sizeof from) != 0) {
+            close(s);
+            return -1;
+        }
+    }
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
     addr.sin_port = htons(port);
@@ -85,8 +94,8 @@ std::string ReadAll(int socket, std::chrono::milliseconds timeout) {
     return out;
 }
 
-std::string Exchange(uint16_t port, std::string_view request) {
-    const int s = Connect(port);
+std::string Exchange(uint16_t port, std::string_view request, uint32_t source) {
+    const int s = Connect(port, source);
     if (s < 0) return "<connect failed>";
     SendAll(s, request);
     std::string answer = ReadAll(s);

@@ -21,14 +21,15 @@ THttpServer& NewTestServer();
 THttpServer& StartTestServer(THook onRequest, THook onRequestParsed = nullptr,
                              uint32_t idleTimeout = 2);
 
-// Connects to 127.0.0.1:port; -1 on failure.
-int Connect(uint16_t port);
+// Connects to 127.0.0.1:port from the loopback address source (host order;
+// 0: the system's choice); -1 on failure.
+int Connect(uint16_t port, uint32_t source = 0);
 // Sends all bytes; false on failure.
 bool SendAll(int socket, std::string_view bytes);
 // Reads until the peer closes or the time-out passes.
 std::string ReadAll(int socket, std::chrono::milliseconds timeout = std::chrono::seconds(10));
 // Connect, send, half-close nothing, read the whole answer, close.
-std::string Exchange(uint16_t port, std::string_view request);
+std::string Exchange(uint16_t port, std::string_view request, uint32_t source = 0);
 // Splits an answer into head (up to the blank line) and body.
 void SplitAnswer(const std::string& answer, std::string& head, std::string& body);
 
