@@ -5,6 +5,8 @@
 #include <QProcess>
 #include <QSystemTrayIcon>
 
+#include "shell/DesktopLinks.h"
+
 namespace palvex {
 
 namespace {
@@ -25,7 +27,7 @@ bool TDesktopServices::StartDetached(const QString& program, const QStringList& 
 }
 
 bool TDesktopServices::OpenInEditor(const QString& path) {
-    return OpenUrl(QUrl::fromLocalFile(path));
+    return OpenInEditorCommand(path);
 }
 
 void TDesktopServices::Beep() {
