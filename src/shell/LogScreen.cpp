@@ -26,6 +26,7 @@ QString Text(std::string_view text) {
 TLogScreen::TLogScreen(QListView& logBox, TLogStore& store)
     : QObject(&logBox),
       logBox_(logBox),
+      viewport_(logBox.viewport()),
       store_(store),
       model_(new TLogModel(store, this)),
       popup_(new QMenu(&logBox)) {
@@ -41,7 +42,7 @@ TLogScreen::TLogScreen(QListView& logBox, TLogStore& store)
     logBox_.setSelectionMode(QAbstractItemView::SingleSelection);
     logBox_.setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     logBox_.setContextMenuPolicy(Qt::CustomContextMenu);
-    logBox_.viewport()->installEventFilter(this);
+    viewport_->installEventFilter(this);
     BuildPopup();
     connect(&logBox_, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& pos) { popup_->popup(logBox_.viewport()->mapToGlobal(pos)); });
@@ -86,9 +87,11 @@ void TLogScreen::BuildPopup() {
     connect(popAbort_, &QAction::triggered, this, &TLogScreen::PopAbortClick);
 }
 
+// Only the viewport's own events: the list may be half destroyed when its
+// viewport's last events arrive.
 bool TLogScreen::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != logBox_.viewport()) return false;
-    if (event->type() == QEvent::Resize) store_.SetViewHeight(logBox_.viewport()->height());
+    if (watched != viewport_) return false;
+    if (event->type() == QEvent::Resize) store_.SetViewHeight(viewport_->height());
     if (event->type() != QEvent::MouseButtonPress) return false;
     auto* mouse = static_cast<QMouseEvent*>(event);
     if (mouse->button() != Qt::RightButton) return false;

@@ -66,6 +66,7 @@ class TLogScreen : public QObject {
     QPlainTextEdit* VisibleHeadMemo() const;
 
     QListView& logBox_;
+    QWidget* viewport_;
     TLogStore& store_;
     TLogModel* model_;
     QMenu* popup_;
