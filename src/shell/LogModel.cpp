@@ -2,8 +2,8 @@
 
 #include <QMetaObject>
 #include <QPointer>
-#include <QThread>
 #include <algorithm>
+#include <thread>
 #include <unordered_set>
 
 namespace palvex {
@@ -43,7 +43,9 @@ TLogModel::~TLogModel() {
 void TLogModel::OnStoreChanged() {
     TLogModel* model = g_observingModel.load();
     if (!model) return;
-    if (QThread::currentThread() == model->thread()) {
+    // Compared by the standard id: asking Qt for the current thread would give
+    // every connection thread a Qt thread object of its own.
+    if (std::this_thread::get_id() == model->ownThread_) {
         model->Refresh();
         return;
     }

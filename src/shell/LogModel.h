@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <atomic>
 #include <chrono>
+#include <thread>
 #include <vector>
 
 #include "server/LogStore.h"
@@ -58,6 +59,7 @@ class TLogModel : public QAbstractListModel {
     uint64_t version_ = 0;
     QTimer refreshTimer_;
     std::atomic<bool> pending_{false};
+    const std::thread::id ownThread_ = std::this_thread::get_id();
 };
 
 }  // namespace palvex
