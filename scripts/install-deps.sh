@@ -9,6 +9,7 @@ PACKAGES=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libjpeg62-turbo-dev libpng-dev libgif-dev libtiff-dev
   libcurl4-openssl-dev
+  qt6-base-dev fonts-dejavu-core xvfb xauth xdotool
   dpkg-dev
   curl wrk nginx-light imagemagick python3
   chromium
