@@ -252,6 +252,47 @@ class MembersFormTest : public QObject {
         QCOMPARE(GlobalSettings().AuthDir, "a|b:c");
     }
 
+    void UnwritableConfigurationKeepsTheWindowOpenAndAsksAgain() {
+        const std::string iniPath = GlobalSettings().IniPath;
+        GlobalSettings().AuthUser = "anna:geheim:standard";
+        GlobalSettings().AuthDir = "";
+        WriteProgramFile("blocker", "a file, not a folder");
+        GlobalSettings().IniPath = ProgramDir() + "blocker/palvex.ini";
+        TSeenDialog failed, question;
+        WithDialog(
+            QStringLiteral("MembersForm"), [this] { OpenEditor(); },
+            [&](QWidget& dialog) {
+                TMembersForm& form = Form(dialog);
+                form.DirsGrid->SetCell(0, 0, "privat");
+                AnswerNextMessage(QStringLiteral("OK"), &failed);
+                form.SaveBtn->click();
+                AnswerNextMessage(QStringLiteral("Nein"), &question);
+                form.reject();
+            });
+        QCOMPARE(failed.Text, QStringLiteral("Fehler beim Speichern der .ini-Datei\n") +
+                                  QString::fromStdString(ProgramDir() + "blocker/palvex.ini"));
+        QVERIFY(question.Seen);  // the snapshot stayed old
+        QCOMPARE(GlobalSettings().AuthDir, "privat:standard");
+        QCOMPARE(StatusLine(HttpGet(port_, "/privat/b.txt")).substr(9, 3), std::string("401"));
+        GlobalSettings().IniPath = iniPath;
+    }
+
+    void HelpButtonOpensThePageAndComesBack() {
+        auto& recorder = RecordDesktop();
+        WriteProgramFile("Help/DE/members.html", "<p>Hilfe</p>");
+        WithDialog(
+            QStringLiteral("MembersForm"), [this] { OpenEditor(); },
+            [](QWidget& dialog) {
+                TMembersForm& form = Form(dialog);
+                form.HelpBtn->click();
+                QVERIFY(!form.HelpBtn->isEnabled());
+                QTRY_VERIFY(form.HelpBtn->isEnabled());
+                form.reject();
+            });
+        QCOMPARE(recorder.Urls.size(), size_t(1));
+        QVERIFY(recorder.Urls[0].toLocalFile().endsWith(QStringLiteral("/Help/DE/members.html")));
+    }
+
   private:
     void OpenEditor() { MenuAction(*window_, QStringLiteral("AuthOptions1"))->trigger(); }
 

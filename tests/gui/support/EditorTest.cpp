@@ -20,11 +20,15 @@ std::string TestIniPath() {
     return ProgramDir() + "palvex.ini";
 }
 
-std::string WriteWebFile(const std::string& relative, const std::string& content) {
-    const QString path = QString::fromStdString(WebRoot() + relative);
+void WriteProgramFile(const std::string& relative, const std::string& content) {
+    const QString path = QString::fromStdString(ProgramDir() + relative);
     QDir().mkpath(QFileInfo(path).path());
     QFile file(path);
     if (file.open(QIODevice::WriteOnly)) file.write(content.data(), qint64(content.size()));
+}
+
+std::string WriteWebFile(const std::string& relative, const std::string& content) {
+    WriteProgramFile("www/" + relative, content);
     return WebRoot();
 }
 

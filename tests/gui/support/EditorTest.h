@@ -10,6 +10,8 @@ class QWidget;
 
 namespace palvex::test {
 
+// Writes a file below the program folder.
+void WriteProgramFile(const std::string& relative, const std::string& content);
 // Writes a file below the program folder's "www/" (the tests' root) and
 // returns the root ("<program folder>/www/").
 std::string WriteWebFile(const std::string& relative, const std::string& content);
