@@ -6,13 +6,11 @@
 #include <mutex>
 #include <string>
 
+#include "app/ServerWiring.h"
 #include "capture/Capture.h"
 #include "config/CommandLine.h"
-#include "config/Flags.h"
 #include "config/PathOps.h"
-#include "config/ServerSetup.h"
 #include "config/Settings.h"
-#include "server/AccessControl.h"
 #include "server/HttpServer.h"
 #include "server/LogText.h"
 #include "server/ServerThread.h"
@@ -33,20 +31,11 @@ void LogMessage(const std::string& text) {
     PrintLine(FormatLogColumns(LogTimeNow(), "", "", text));
 }
 
-// The answer-head hook: one line per answered request.
+// The request observer: one line per logged answer.
 void LogRequestToStdout(THttpServerThread& conn) {
-    if (conn.NoLog) return;
     const std::string time = StampLogTime(conn);
-    conn.SpeedLimit = GlobalSpeedLimit.load();
     PrintLine(FormatLogColumns(time, LogClientText(conn), LogStatusOf(conn, false).Text,
                                LogPathText(conn)));
-}
-
-void ApplyLimitSetting(const std::string& limit) {
-    uint8_t value = 0;
-    if (HasFlag("Request:1KBps", limit)) value = 1;
-    if (HasFlag("Request:4KBps", limit)) value = 2;
-    GlobalSpeedLimit = value;
 }
 
 // The camera from the switch -camera=<test[:format]|device>, else from
@@ -76,8 +65,7 @@ void BlockStopSignals() {
 
 int RunHeadless() {
     const TServerSettings& settings = GlobalSettings();
-    ApplyLimitSetting(settings.Limit);
-    AppHeaderHook = LogRequestToStdout;
+    SetRequestObserver(LogRequestToStdout);
     if (!FolderExists(settings.Root)) LogMessage("Root-Pfad existiert nicht");
     StartCamera();
     if (!StartConfiguredServer(!settings.PortGiven)) {

@@ -38,4 +38,17 @@ bool IsRegularFile(std::u16string_view path) {
     return stat(FsPath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+bool PathExists(std::string_view path) {
+    struct stat st {};
+    return !path.empty() && stat(std::string(path).c_str(), &st) == 0;
+}
+
+std::string FindInFolders(std::span<const std::string> folders, std::string_view relPath) {
+    for (const std::string& folder : folders) {
+        const std::string candidate = folder + std::string(relPath);
+        if (PathExists(candidate)) return candidate;
+    }
+    return folders.empty() ? std::string() : folders.front() + std::string(relPath);
+}
+
 }  // namespace palvex

@@ -2,6 +2,7 @@
 // Joining the root folder with request-relative paths, and wide paths at the
 // file-system call.
 
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -20,5 +21,10 @@ std::u16string_view ExtensionOf(std::u16string_view path);
 // True for an existing directory / regular file (symbolic links followed).
 bool IsDirectory(std::u16string_view path);
 bool IsRegularFile(std::u16string_view path);
+// True when path names anything at all (links followed); false when empty.
+bool PathExists(std::string_view path);
+// The first folder + relPath that exists, trying the folders in order; the
+// first folder's path when none does, empty when there are no folders.
+std::string FindInFolders(std::span<const std::string> folders, std::string_view relPath);
 
 }  // namespace palvex

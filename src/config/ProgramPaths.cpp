@@ -8,6 +8,7 @@
 #include <system_error>
 #include <vector>
 
+#include "common/Paths.h"
 #include "config/CommandLine.h"
 #include "config/PathOps.h"
 
@@ -116,20 +117,17 @@ const std::string& ProgramFolder() {
     return ProgramPaths().ProgramFolder;
 }
 
-std::string FindProgramFile(std::string_view relPath, const TProgramPaths& paths) {
-    const std::string own = paths.ProgramFolder + std::string(relPath);
+std::vector<std::string> ProgramFileFolders(const TProgramPaths& paths) {
     // A program that acts as another file still ships its files beside itself.
     const size_t slash = paths.ExePath.rfind('/');
     const std::string exeFolder =
         slash == std::string::npos ? paths.ProgramFolder : paths.ExePath.substr(0, slash + 1);
-    for (const std::string& folder : {paths.ProgramFolder, exeFolder}) {
-        for (const std::string& candidate :
-             {folder + std::string(relPath),
-              folder + std::string(kShareSubFolder) + std::string(relPath)}) {
-            if (FileExists(candidate) || FolderExists(candidate)) return candidate;
-        }
-    }
-    return own;
+    return {paths.ProgramFolder, paths.ProgramFolder + std::string(kShareSubFolder), exeFolder,
+            exeFolder + std::string(kShareSubFolder)};
+}
+
+std::string FindProgramFile(std::string_view relPath, const TProgramPaths& paths) {
+    return FindInFolders(ProgramFileFolders(paths), relPath);
 }
 
 }  // namespace palvex

@@ -5,6 +5,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace palvex {
 
@@ -49,10 +50,12 @@ TProgramPaths ResolveProgramPaths(std::string_view exePath, std::span<const std:
 const TProgramPaths& ProgramPaths();
 const std::string& ProgramFolder();
 
-// A shipped file (template, help page) below the program folder, or else
-// below ../share/palvex/ beside it, then the same beside the running program
-// file (when ActAsOriginExe moved the program folder); the program-folder
-// path when none exists.
+// Where shipped files (templates, help pages) are looked for, in order: the
+// program folder, ../share/palvex/ beside it, then the same beside the
+// running program file (when ActAsOriginExe moved the program folder).
+std::vector<std::string> ProgramFileFolders(const TProgramPaths& paths);
+// A shipped file in the first of ProgramFileFolders that holds it; the
+// program-folder path when none does.
 std::string FindProgramFile(std::string_view relPath, const TProgramPaths& paths);
 
 }  // namespace palvex

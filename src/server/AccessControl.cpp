@@ -15,7 +15,6 @@ namespace palvex {
 TProtectedFolders& ProtectedFolders = *new TProtectedFolders;
 std::vector<TIPRange>& BlockRanges = *new std::vector<TIPRange>;
 std::vector<TIPRange>& PermitRanges = *new std::vector<TIPRange>;
-THook AppHeaderHook = nullptr;
 
 namespace {
 
@@ -254,7 +253,6 @@ bool IPInRanges(uint32_t address, const std::vector<TIPRange>& ranges) {
 }
 
 void FilterRequest(THttpServerThread& conn) {
-    conn.OnHeader = AppHeaderHook;
     if (!BlockRanges.empty() && !IPInRanges(conn.PeerIP, PermitRanges) &&
         IPInRanges(conn.PeerIP, BlockRanges)) {
         conn.Status = rsForbidden;

@@ -102,14 +102,9 @@ extern std::vector<TIPRange>& PermitRanges;
 // in dotted order (first octet most significant).
 bool IPInRanges(uint32_t address, const std::vector<TIPRange>& ranges);
 
-// The log screen's header hook, given to every connection by FilterRequest.
-// Set it before the server starts (or under HookLock).
-extern THook AppHeaderHook;
-
-// The request-parsed hook: installs AppHeaderHook, then makes a peer in a
-// block range (and in no permit range) or a method other than GET, HEAD and
-// POST stop reading, so the connection closes without an answer. Filters on
-// the socket address: a forwarded address is the client's say-so.
+// The request-parsed hook: makes a peer in a block range (and in no permit range) or a method other
+// than GET, HEAD and POST stop reading, so the connection closes without an answer. Filters on the
+// socket address: a forwarded address is the client's say-so.
 void FilterRequest(THttpServerThread& conn);
 
 }  // namespace palvex

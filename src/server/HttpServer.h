@@ -41,6 +41,9 @@ struct THttpServer {
     THook OnRequestParsed = nullptr;
     THook OnBodyData = nullptr;
     THook OnRequest = nullptr;
+    // The answer-head hook each connection is given once its head is parsed
+    // (the log line, the speed limit); set before the start.
+    THook OnHeader = nullptr;
     std::shared_ptr<TConnectionList> Connections;
     int ListenSocket = -1;
     std::thread AcceptThread;

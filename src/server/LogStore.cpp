@@ -7,6 +7,7 @@
 
 #include "common/TextConv.h"
 #include "server/LogText.h"
+#include "server/SpeedLimit.h"
 
 namespace palvex {
 

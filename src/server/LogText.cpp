@@ -5,8 +5,6 @@
 
 namespace palvex {
 
-std::atomic<uint8_t> GlobalSpeedLimit{0};
-
 namespace {
 
 constexpr size_t kTimestampDateStart = 5;  // "YYYY-" is not shown

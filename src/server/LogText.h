@@ -2,7 +2,6 @@
 // The texts of one request line of the log: time, client, status and path,
 // shared by the log screen and the headless program's standard output.
 
-#include <atomic>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -15,9 +14,6 @@ constexpr size_t kLogClientChars = 15;
 constexpr size_t kLogStatusChars = 9;
 constexpr size_t kLogPathChars = 223;
 constexpr size_t kLogRequestBodyChars = 200;
-
-// 0 none, 1 = 1 kb/s, 2 = 4 kb/s; every new answer takes it.
-extern std::atomic<uint8_t> GlobalSpeedLimit;
 
 struct TLogStatus {
     std::string_view Text;

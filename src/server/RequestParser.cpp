@@ -62,6 +62,7 @@ void ParseHead(THttpServerThread& conn, std::string_view head) {
         length = 0;
     conn.ContentLength = static_cast<int32_t>(length);
     conn.ClientIP = ComputeClientIP(conn);
+    conn.OnHeader = conn.Server->OnHeader;
     CallHook(conn.Server->OnRequestParsed, conn);
 }
 

@@ -109,7 +109,8 @@ void RunConnection(std::unique_ptr<THttpServerThread> conn);
 // Reads and parses the request; true when it is to be answered.
 bool ReadRequest(THttpServerThread& conn);
 // Parses the head text (without the blank line): Headers, Method, RequestURI,
-// ContentLength, ClientIP, then the request-parsed hook.
+// ContentLength, ClientIP, the server's header hook, then the request-parsed
+// hook.
 void ParseHead(THttpServerThread& conn, std::string_view head);
 // Method value of a request-line token.
 uint8_t MethodOf(std::string_view token);

@@ -14,12 +14,11 @@
 #include <QVBoxLayout>
 #include <mutex>
 
+#include "app/ServerWiring.h"
 #include "common/TextConv.h"
 #include "config/Flags.h"
 #include "config/PathOps.h"
-#include "config/ServerSetup.h"
 #include "config/Settings.h"
-#include "server/AccessControl.h"
 #include "server/HttpServer.h"
 #include "shell/FolderChooser.h"
 #include "shell/HeaderPanel.h"
@@ -179,10 +178,7 @@ void TMainWindow::FirstActivation() {
     confirmOnClose_ = true;
     PresetChooserFolder(WideToUtf8(s.Root));
     fileInfoFolder_ = Q(WideToUtf8(s.Root));
-    {
-        std::lock_guard lock(HookLock);
-        AppHeaderHook = LogRequestHook();
-    }
+    SetRequestObserver(LogRequestHook());
     ApplySettingsAndStart(!s.PortGiven);
     ScheduleStartupWindowState(maximize, minimize && GlobalServer().Active);
 }

@@ -114,7 +114,7 @@ class TMainWindow : public QMainWindow {
     void ReloadStopped();
 
     // Limit, log and view menus.
-    void SetSpeedLimit(uint8_t limit);
+    void LimitItemClick(uint8_t limit);
     void CheckLimitItem(uint8_t limit);
     void ToggleWord(QAction* action, std::string_view word, bool presentWhenChecked);
     void HeaderViewClick(bool checked);

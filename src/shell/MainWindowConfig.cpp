@@ -7,9 +7,9 @@
 #include <QSplitter>
 #include <QTimer>
 
+#include "app/ServerWiring.h"
 #include "common/TextConv.h"
 #include "config/PathOps.h"
-#include "config/ServerSetup.h"
 #include "config/Settings.h"
 #include "shell/DesktopServices.h"
 #include "shell/MainWindow.h"

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "app/ServerWiring.h"
 #include "common/TextConv.h"
 #include "config/CommandLine.h"
 #include "config/Settings.h"
@@ -17,7 +18,6 @@
 #include "shell/HookLockTasks.h"
 #include "shell/MainWindow.h"
 #include "shell/MessageDialogs.h"
-#include "shell/ServerSetters.h"
 #include "shell/ShellHooks.h"
 #include "shell/TopPanel.h"
 #include "shell/logic/PortField.h"
@@ -159,7 +159,7 @@ void TMainWindow::ChangeRoot(const std::string& folder) {
     top_->RootEd->setText(Q(folder));
     QCoreApplication::processEvents();
     fileInfoFolder_ = Q(folder);
-    RunWithHookLock([folder] { SetServerRoot(Utf8ToWide(folder)); });
+    RunWithHookLock([folder] { SetRootFolder(Utf8ToWide(folder)); });
     LogMessage(std::string(kRootChangedPrefix) + folder, TLogKind::Green);
 }
 

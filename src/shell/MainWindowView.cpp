@@ -6,9 +6,10 @@
 #include <QPushButton>
 #include <QSplitter>
 
+#include "app/ServerWiring.h"
 #include "config/Flags.h"
+#include "config/LimitSetting.h"
 #include "config/Settings.h"
-#include "server/LogText.h"
 #include "shell/HeaderPanel.h"
 #include "shell/MainWindow.h"
 #include "shell/ShellHooks.h"
@@ -23,8 +24,6 @@ constexpr std::string_view kWordMinimize = "minimize";
 constexpr std::string_view kWordHeaderViewOff = "HeaderViewOff";
 constexpr std::string_view kWordNoDeco = "noDeco";
 constexpr std::string_view kWordNoSmallImages = "DoNotLogSmallImages";
-constexpr std::string_view kLimit1Word = "Request:1KBps";
-constexpr std::string_view kLimit4Word = "Request:4KBps";
 // A maximised help panel leaves the splitter's minimum and a margin to the
 // log, and is never wider than this.
 constexpr int kHelpPanelMargin = 60 + 10;
@@ -32,18 +31,12 @@ constexpr int kHelpPanelMaxWidth = 700;
 
 constexpr const char* kLimitItems[] = {"Limit0", "Limit1kb", "Limit4kb"};
 
-uint8_t LimitFromWords(std::string_view limit) {
-    if (HasFlag(kLimit4Word, limit)) return 2;
-    if (HasFlag(kLimit1Word, limit)) return 1;
-    return 0;
-}
-
 }  // namespace
 
 void TMainWindow::ConnectViewMenus() {
     for (uint8_t limit = 0; limit < 3; ++limit)
         connect(Action(kLimitItems[limit]), &QAction::triggered, this,
-                [this, limit] { SetSpeedLimit(limit); });
+                [this, limit] { LimitItemClick(limit); });
     QAction* smallImages = Action("logMiniImages1");
     connect(smallImages, &QAction::triggered, this, [this, smallImages](bool checked) {
         ToggleWord(smallImages, kWordNoSmallImages, false);
@@ -73,8 +66,8 @@ void TMainWindow::ApplyWindowWords() {
     const std::string& words = GlobalSettings().GUI;
     Action("StartupMaximize1")->setChecked(HasFlag(kWordMaximize, words));
     Action("StartupMinimize1")->setChecked(HasFlag(kWordMinimize, words));
-    const uint8_t limit = LimitFromWords(GlobalSettings().Limit);
-    GlobalSpeedLimit = limit;
+    // The server takes the limit itself when it starts.
+    const uint8_t limit = SpeedLimitOfSetting(GlobalSettings().Limit);
     if (limit != 0) CheckLimitItem(limit);
     const bool smallImages = !HasFlag(kWordNoSmallImages, words);
     Action("logMiniImages1")->setChecked(smallImages);
@@ -83,8 +76,8 @@ void TMainWindow::ApplyWindowWords() {
     if (!HasFlag(kWordNoDeco, words)) SetDecoration(true, false);
 }
 
-void TMainWindow::SetSpeedLimit(uint8_t limit) {
-    GlobalSpeedLimit = limit;
+void TMainWindow::LimitItemClick(uint8_t limit) {
+    SetSpeedLimit(limit);
     CheckLimitItem(limit);
 }
 

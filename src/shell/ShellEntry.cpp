@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <thread>
 
+#include "app/ServerWiring.h"
 #include "capture/Capture.h"
-#include "config/ServerSetup.h"
 #include "config/Settings.h"
 #include "shell/DesktopServices.h"
 #include "shell/MainWindow.h"

@@ -7,7 +7,6 @@
 
 #include "common/Codecs.h"
 #include "common/TextConv.h"
-#include "config/ProgramPaths.h"
 #include "server/HttpServer.h"
 #include "server/Response.h"
 #include "webapps/ChatLog.h"
@@ -84,9 +83,8 @@ void SetChatLogFolder(std::string folder) {
 
 std::string ChatLogFileName(const TSystemTime& localTime) {
     const std::string year = std::to_string(localTime.Year);
-    const std::string& folder = g_logFolder.empty() ? ProgramPaths().DataFolder : g_logFolder;
-    return folder + "ChatLog" + year + "/Chat_" + year + "-" + std::to_string(localTime.Month) +
-           "-" + std::to_string(localTime.Day) + ".log";
+    return g_logFolder + "ChatLog" + year + "/Chat_" + year + "-" +
+           std::to_string(localTime.Month) + "-" + std::to_string(localTime.Day) + ".log";
 }
 
 std::string ChatLogLine(const TChatMessage& message) {

@@ -61,8 +61,9 @@ extern int64_t ChatLogDay;
 // Set by the window (inside HookLock or before the server starts).
 extern TChatMessageHook OnChatMessage;
 
-// Folder that holds the "ChatLog<year>/" folders; empty (the default) means
-// ProgramPaths().DataFolder. Ends with "/" when set.
+// Folder that holds the "ChatLog<year>/" folders, ending with "/"; the
+// wiring sets the program's data folder before the server starts. Empty
+// (before that) means the working folder.
 void SetChatLogFolder(std::string folder);
 // Full path of the log file for a local date:
 // <folder>ChatLog<y>/Chat_<y>-<m>-<d>.log, numbers without leading zeros.

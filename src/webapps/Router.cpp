@@ -1,5 +1,8 @@
 #include "webapps/Router.h"
 
+#include <mutex>
+
+#include "common/Paths.h"
 #include "common/TextConv.h"
 #include "server/ServerThread.h"
 #include "webapps/TextDecode.h"
@@ -15,6 +18,9 @@ namespace {
 constexpr size_t kRouteWordChars = 7;
 constexpr std::string_view kTemplateFolder = "System/";
 constexpr std::string_view kTemplateFallbackFolder = "System/Templates/";
+
+// Never freed: a late connection thread may still serve a template.
+std::vector<std::string>& g_templateFolders = *new std::vector<std::string>;
 
 // Answers through an application's hook, 404 while it is not installed.
 void HandOver(TVirtualRouter handler, THttpServerThread& conn, const std::u16string& path) {
@@ -42,9 +48,9 @@ void SendOnlineProbe(THttpServerThread& conn) {
     conn.NoCache = true;
 }
 
-std::string ReadTemplateFile(std::string_view relPath, const TProgramPaths& paths) {
+std::string ReadTemplateFile(std::string_view relPath, std::span<const std::string> folders) {
     std::string bytes;
-    ReadFileBytes(AnsiToWide(FindProgramFile(relPath, paths)), bytes);
+    ReadFileBytes(AnsiToWide(FindInFolders(folders, relPath)), bytes);
     return bytes;
 }
 
@@ -91,14 +97,19 @@ void ServeExtra(THttpServerThread& conn, const std::u16string& path) {
         conn.Status = rsNotFound;
 }
 
-std::string LoadTemplate(std::string_view name) {
-    return LoadTemplate(name, ProgramPaths());
+void SetTemplateFolders(std::vector<std::string> folders) {
+    std::lock_guard lock(HookLock);
+    g_templateFolders.swap(folders);
 }
 
-std::string LoadTemplate(std::string_view name, const TProgramPaths& paths) {
-    std::string bytes = ReadTemplateFile(std::string(kTemplateFolder) + std::string(name), paths);
+std::string LoadTemplate(std::string_view name) {
+    return LoadTemplate(name, g_templateFolders);
+}
+
+std::string LoadTemplate(std::string_view name, std::span<const std::string> folders) {
+    std::string bytes = ReadTemplateFile(std::string(kTemplateFolder) + std::string(name), folders);
     if (bytes.empty())
-        bytes = ReadTemplateFile(std::string(kTemplateFallbackFolder) + std::string(name), paths);
+        bytes = ReadTemplateFile(std::string(kTemplateFallbackFolder) + std::string(name), folders);
     return bytes;
 }
 

@@ -5,11 +5,13 @@
 // template files beside the program or from memory, never from the root.
 //
 // Set up once at program start:  VirtualRouter = RouteVirtualPath;
+//                                SetTemplateFolders(...);
 
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
-#include "config/ProgramPaths.h"
 #include "server/StaticFiles.h"
 
 namespace palvex {
@@ -26,10 +28,15 @@ void RouteVirtualPath(THttpServerThread& conn, const std::u16string& path);
 // Answers the extra named by the path's last element (any case).
 void ServeExtra(THttpServerThread& conn, const std::u16string& path);
 
+// The folders searched for templates, in order (the program folder, its
+// shared data folder, ...). Takes HookLock.
+void SetTemplateFolders(std::vector<std::string> folders);
+
 // Bytes of the template System/<name>, or when that gives none of
-// System/Templates/<name>, below the program folder (or its shared data
-// folder); empty when neither can be read.
+// System/Templates/<name>, from the first of the folders that holds it;
+// empty when neither can be read. Without folders: those set above (call
+// inside HookLock, as request handlers run).
 std::string LoadTemplate(std::string_view name);
-std::string LoadTemplate(std::string_view name, const TProgramPaths& paths);
+std::string LoadTemplate(std::string_view name, std::span<const std::string> folders);
 
 }  // namespace palvex

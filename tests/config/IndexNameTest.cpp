@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "config/ServerSetup.h"
+#include "app/ServerWiring.h"
 #include "config/Settings.h"
 #include "server/HttpServer.h"
 

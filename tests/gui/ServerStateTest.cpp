@@ -51,6 +51,7 @@ class ServerStateTest : public QObject {
 
   private slots:
     void init() { RecordDesktop(); }
+    void cleanup() { ClearDialogHandlers(); }
 
     void StartedWindowShowsPortEverywhereAndServes() {
         const uint16_t port = FreePort();

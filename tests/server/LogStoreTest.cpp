@@ -10,6 +10,7 @@
 
 #include "common/Codecs.h"
 #include "server/LogText.h"
+#include "server/SpeedLimit.h"
 
 namespace palvex {
 namespace {

@@ -39,6 +39,21 @@ TEST(ParseHead, RequestLineVariants) {
     }
 }
 
+// Every parsed connection gets the server's header hook, already in place
+// when the request-parsed hook (the filter) looks at it.
+TEST(ParseHead, GivesTheServersHeaderHookBeforeTheParsedHook) {
+    static bool seenInParsedHook = false;
+    THttpServer server;
+    server.OnHeader = [](THttpServerThread&) {};
+    server.OnRequestParsed = [](THttpServerThread& c) {
+        seenInParsedHook = c.OnHeader == c.Server->OnHeader;
+    };
+    THttpServerThread conn{server, -1, ParseIPv4("84.1.1.1")};
+    ParseHead(conn, "GET / HTTP/1.0");
+    EXPECT_EQ(conn.OnHeader, server.OnHeader);
+    EXPECT_TRUE(seenInParsedHook);
+}
+
 TEST(ParseHead, LinesEndAtCrLfOrEitherAloneAndNulEndsText) {
     constexpr char kHead[] = "GET / HTTP/1.0\r\nA: 1\nB: 2\rC: 3\r\n\nD: 4\0E: 5";
     ParsedHead p(std::string(kHead, sizeof kHead - 1));

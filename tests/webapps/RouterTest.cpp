@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "common/TextConv.h"
+#include "config/ProgramPaths.h"
 #include "server/ServerThread.h"
 #include "support/TempDir.h"
 
@@ -98,15 +99,15 @@ TEST(Router, TemplatesComeFromSystemBeforeSystemTemplates) {
     TProgramPaths paths;
     paths.ProgramFolder = dir.Path() + "bin/";
     dir.MakeDir("bin");
-    EXPECT_EQ(LoadTemplate("dir.css", paths), "");
+    EXPECT_EQ(LoadTemplate("dir.css", ProgramFileFolders(paths)), "");
     dir.Write("share/palvex/System/Templates/dir.css", "shared");
-    EXPECT_EQ(LoadTemplate("dir.css", paths), "shared");
+    EXPECT_EQ(LoadTemplate("dir.css", ProgramFileFolders(paths)), "shared");
     dir.Write("bin/System/Templates/dir.css", "templates");
-    EXPECT_EQ(LoadTemplate("dir.css", paths), "templates");
+    EXPECT_EQ(LoadTemplate("dir.css", ProgramFileFolders(paths)), "templates");
     dir.Write("bin/System/dir.css", "");
-    EXPECT_EQ(LoadTemplate("dir.css", paths), "templates");
+    EXPECT_EQ(LoadTemplate("dir.css", ProgramFileFolders(paths)), "templates");
     dir.Write("bin/System/dir.css", "own");
-    EXPECT_EQ(LoadTemplate("dir.css", paths), "own");
+    EXPECT_EQ(LoadTemplate("dir.css", ProgramFileFolders(paths)), "own");
 }
 
 // The shipped templates: what the listing page relies on is there, and the
@@ -115,11 +116,11 @@ TEST(Router, ShippedTemplatesFitTheListingPage) {
     TProgramPaths paths;
     const std::string testData = PALVEX_TEST_DATA;  // <source>/tests/data
     paths.ProgramFolder = testData.substr(0, testData.rfind("/tests/")) + "/data/";
-    const std::string css = LoadTemplate("dir.css", paths);
+    const std::string css = LoadTemplate("dir.css", ProgramFileFolders(paths));
     for (const char* name : {".ContentDiv", ".PageTitle", ".Description", ".Navigation", ".SizeCol",
                              ".FileCol", ".TnCol", "#FileTable", "TnImg"})
         EXPECT_NE(css.find(name), std::string::npos) << name;
-    const std::string js = LoadTemplate("dir.js", paths);
+    const std::string js = LoadTemplate("dir.js", ProgramFileFolders(paths));
     for (const char* name :
          {"function Init(", "function ShowTn(img)", "function ShowAllThumbnails(", "\"TnImg\"",
           "getAttribute(\"url\")", "\"?tn=\""})

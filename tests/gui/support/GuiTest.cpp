@@ -13,9 +13,9 @@
 #include <cstdlib>
 #include <deque>
 
+#include "app/ServerWiring.h"
 #include "config/CommandLine.h"
 #include "config/ProgramPaths.h"
-#include "config/ServerSetup.h"
 #include "config/Settings.h"
 #include "server/HttpServer.h"
 #include "shell/MainMenus.h"
@@ -125,7 +125,7 @@ std::unique_ptr<TMainWindow> OpenMainWindow(const std::vector<std::string>& args
     InitSettings();
     auto window = std::make_unique<TMainWindow>();
     window->show();
-    if (!QTest::qWaitFor([&] { return window->FirstActivationDone() && !DialogsPending(); }, 20000))
+    if (!QTest::qWaitFor([&] { return window->FirstActivationDone(); }, 20000))
         qWarning("main window: first activation not done");
     return window;
 }
@@ -141,6 +141,10 @@ void CloseMainWindow(std::unique_ptr<TMainWindow>& window) {
 void OnNextDialog(const QString& name, std::function<void(QWidget&)> handle) {
     Handlers().push_back({name, std::move(handle)});
     DialogTimer().start();
+}
+
+void ClearDialogHandlers() {
+    Handlers().clear();
 }
 
 bool DialogsPending() {

@@ -46,6 +46,8 @@ void OnNextDialog(const QString& name, std::function<void(QWidget&)> handle);
 void AnswerNextMessage(const QString& button, TSeenDialog* seen = nullptr);
 // Clicks the button labelled label ("&" ignored) inside dialog.
 bool ClickButton(QWidget& dialog, const QString& label);
+// Forgets every handler still waiting.
+void ClearDialogHandlers();
 // True while handlers wait for dialogs.
 bool DialogsPending();
 
