@@ -13,7 +13,7 @@
 #include <QVBoxLayout>
 
 #include "common/TextConv.h"
-#include "config/ServerSetup.h"
+#include "app/ServerWiring.h"
 #include "server/HttpServer.h"
 #include "shell/DesktopServices.h"
 #include "shell/EditorDialog.h"

@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "config/ServerSetup.h"
+#include "app/ServerWiring.h"
 #include "config/Settings.h"
 #include "server/HttpServer.h"
 #include "shell/ListingForm.h"
