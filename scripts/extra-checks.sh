@@ -13,7 +13,7 @@ cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPALVEX_TSA
 ninja -C build-tsan -j "$jobs" palvex_tests palvex
 TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
   ctest --test-dir build-tsan --output-on-failure -j "$jobs" \
-  -R 'HttpServer|StaticFiles|AccessHttp|Chat|Webcam|Capture|LogStore|process\.'
+  -R 'HttpServer|StaticFiles|AccessHttp|Chat|Webcam|Capture|LogStore|ConnectionThreads|LingeringClose|FileSender|process\.'
 
 # Fuzzing: clang with libFuzzer, AddressSanitizer and UBSan.
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

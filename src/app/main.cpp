@@ -1,11 +1,8 @@
 // Program entry: the window where a display is reachable, else (or with
 // -headless) the same start-up without a window.
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
-#include <string>
 
 #include "app/Headless.h"
 #include "config/CommandLine.h"
@@ -27,22 +24,6 @@ bool DisplayReachable() {
            EnvironmentSet("QT_QPA_PLATFORM");
 }
 
-// Every connection gets a new thread with the default 8 MiB stack. glibc
-// keeps only 40 MiB of freed stacks for reuse, so under load most threads
-// would map and unmap a fresh stack, which costs about a quarter of the
-// request rate. The cache size is a start-up tunable: when it is not set,
-// the program starts itself once more with it.
-void EnsureThreadStackCache(char** argv) {
-    constexpr const char* kTunable = "glibc.pthread.stack_cache_size=536870912";
-    const char* current = std::getenv("GLIBC_TUNABLES");
-    if (current && std::string(current).find("glibc.pthread.stack_cache_size") != std::string::npos)
-        return;
-    const std::string value =
-        current && *current ? std::string(current) + ":" + kTunable : kTunable;
-    setenv("GLIBC_TUNABLES", value.c_str(), 1);
-    execv("/proc/self/exe", argv);  // returns only on failure: run as we are
-}
-
 // True when the window is to be shown; says on stderr why not when the user
 // did not ask for headless.
 bool WantWindow() {
@@ -62,7 +43,6 @@ bool WantWindow() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    EnsureThreadStackCache(argv);
     palvex::BlockStopSignals();
     palvex::SetCommandLine(argc, argv);
 #if PALVEX_GUI

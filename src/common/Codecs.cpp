@@ -8,20 +8,13 @@ namespace palvex {
 
 namespace {
 
-int HexValue(unsigned c) {
-    if (c >= '0' && c <= '9') return static_cast<int>(c - '0');
-    if (c >= 'a' && c <= 'f') return static_cast<int>(c - 'a' + 10);
-    if (c >= 'A' && c <= 'F') return static_cast<int>(c - 'A' + 10);
-    return -1;
-}
-
 // Value of count hex digits at text[pos], or -1 when they are missing or not hex.
 template <typename Text>
 long HexRun(const Text& text, size_t pos, size_t count) {
     if (pos + count > text.size()) return -1;
     long v = 0;
     for (size_t i = 0; i < count; ++i) {
-        const int d = HexValue(static_cast<unsigned char>(text[pos + i]));
+        const int d = HexDigitValue(static_cast<unsigned char>(text[pos + i]));
         if (d < 0) return -1;
         v = v * 16 + d;
     }
@@ -51,9 +44,7 @@ std::string UrlEncode(std::u16string_view text, bool (*kept)(char16_t)) {
         } else if (kept(c)) {
             out += static_cast<char>(c);
         } else {
-            out += '%';
-            out += kHexDigits[c >> 4];
-            out += kHexDigits[c & 0xF];
+            AppendPercentByte(out, static_cast<unsigned char>(c));
         }
     }
     return out;
@@ -80,6 +71,19 @@ Text NormaliseQueryStart(const Text& query) {
 }
 
 }  // namespace
+
+int HexDigitValue(char32_t c) {
+    if (c >= '0' && c <= '9') return static_cast<int>(c - '0');
+    if (c >= 'a' && c <= 'f') return static_cast<int>(c - 'a' + 10);
+    if (c >= 'A' && c <= 'F') return static_cast<int>(c - 'A' + 10);
+    return -1;
+}
+
+void AppendPercentByte(std::string& out, unsigned char byte) {
+    out += '%';
+    out += kHexDigits[byte >> 4];
+    out += kHexDigits[byte & 0xF];
+}
 
 std::u16string PercentDecodeW(std::string_view text) {
     std::u16string out;

@@ -41,6 +41,10 @@ size_t Base64Decode(const char* data, size_t count, unsigned char* out);
 // "user:password" (the password may hold colons).
 void DecodeBasicCredentials(std::string_view value, std::string& user, std::string& password);
 
+// Value of a hex digit of either case; -1 for any other character.
+int HexDigitValue(char32_t c);
+// Appends "%XX" for a byte (uppercase hex).
+void AppendPercentByte(std::string& out, unsigned char byte);
 // Pairs of hex digits to bytes; a bad pair gives 0, an odd last digit is ignored.
 std::string HexToBytes(std::string_view text);
 

@@ -6,6 +6,15 @@
 
 namespace palvex {
 
+namespace {
+
+bool StatPath(std::string_view path, struct stat& info) {
+    if (path.empty() || path.size() > kMaxPathBytes) return false;
+    return stat(std::string(path).c_str(), &info) == 0;
+}
+
+}  // namespace
+
 std::u16string JoinRootPath(std::u16string_view root, std::u16string_view relPath) {
     std::u16string full(root);
     for (char16_t c : relPath)
@@ -28,19 +37,23 @@ std::u16string_view ExtensionOf(std::u16string_view path) {
     return dot == std::u16string_view::npos ? std::u16string_view() : name.substr(dot);
 }
 
-bool IsDirectory(std::u16string_view path) {
-    struct stat st {};
-    return stat(FsPath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-bool IsRegularFile(std::u16string_view path) {
-    struct stat st {};
-    return stat(FsPath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
 bool PathExists(std::string_view path) {
-    struct stat st {};
-    return !path.empty() && stat(std::string(path).c_str(), &st) == 0;
+    struct stat info {};
+    return StatPath(path, info);
+}
+
+bool FolderExists(std::string_view path) {
+    struct stat info {};
+    return StatPath(path, info) && S_ISDIR(info.st_mode);
+}
+
+bool FolderExists(std::u16string_view path) {
+    return FolderExists(FsPath(path));
+}
+
+bool FileExists(std::string_view path) {
+    struct stat info {};
+    return StatPath(path, info) && !S_ISDIR(info.st_mode);
 }
 
 std::string FindInFolders(std::span<const std::string> folders, std::string_view relPath) {

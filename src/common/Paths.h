@@ -8,6 +8,9 @@
 
 namespace palvex {
 
+// Longer paths are refused by the file system anyway.
+inline constexpr size_t kMaxPathBytes = 4096;
+
 // Root ("/srv/www/") followed by a relative path in backslash form; every
 // backslash becomes "/". The one place where request paths meet the disk.
 std::u16string JoinRootPath(std::u16string_view root, std::u16string_view relPath);
@@ -18,11 +21,13 @@ std::u16string_view FileNamePart(std::u16string_view path);
 // Extension of the last element, dot included ("a/b.tar.gz" -> ".gz");
 // empty when the last element has no dot.
 std::u16string_view ExtensionOf(std::u16string_view path);
-// True for an existing directory / regular file (symbolic links followed).
-bool IsDirectory(std::u16string_view path);
-bool IsRegularFile(std::u16string_view path);
-// True when path names anything at all (links followed); false when empty.
+// Existence checks (links followed); false for an empty path and for one
+// longer than the file system takes. A path exists as anything, a folder, or
+// a file (anything that is not a folder).
 bool PathExists(std::string_view path);
+bool FolderExists(std::string_view path);
+bool FolderExists(std::u16string_view path);
+bool FileExists(std::string_view path);
 // The first folder + relPath that exists, trying the folders in order; the
 // first folder's path when none does, empty when there are no folders.
 std::string FindInFolders(std::span<const std::string> folders, std::string_view relPath);

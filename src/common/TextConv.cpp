@@ -7,8 +7,6 @@ namespace palvex {
 
 namespace {
 
-constexpr char16_t kReplacement = 0xFFFD;
-
 // Length of the UTF-8 sequence starting at s[i] and its code point, or 0 when
 // the sequence is invalid.
 size_t DecodeUtf8At(std::string_view s, size_t i, char32_t& cp) {
@@ -34,7 +32,7 @@ size_t DecodeUtf8At(std::string_view s, size_t i, char32_t& cp) {
         if ((b & 0xC0) != 0x80) return 0;
         cp = (cp << 6) | (b & 0x3F);
     }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+    if (cp < min || cp > 0x10FFFF || IsSurrogate(cp)) return 0;
     return len;
 }
 
@@ -76,6 +74,18 @@ std::basic_string_view<Char> TrimView(std::basic_string_view<Char> text) {
 
 }  // namespace
 
+void AppendUtf16(std::u16string& out, char32_t cp) {
+    if (IsSurrogate(cp) || cp > 0x10FFFF) {
+        out += kReplacementChar;
+    } else if (cp < 0x10000) {
+        out += static_cast<char16_t>(cp);
+    } else {
+        cp -= 0x10000;
+        out += static_cast<char16_t>(0xD800 + (cp >> 10));
+        out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+    }
+}
+
 std::u16string Utf8ToWide(std::string_view text) {
     std::u16string out;
     out.reserve(text.size());
@@ -83,18 +93,12 @@ std::u16string Utf8ToWide(std::string_view text) {
         char32_t cp;
         const size_t len = DecodeUtf8At(text, i, cp);
         if (len == 0) {
-            out += kReplacement;
+            out += kReplacementChar;
             ++i;
             continue;
         }
         i += len;
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            out += static_cast<char16_t>(0xD800 + (cp >> 10));
-            out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
-        } else {
-            out += static_cast<char16_t>(cp);
-        }
+        AppendUtf16(out, cp);
     }
     return out;
 }
@@ -104,12 +108,11 @@ std::string WideToUtf8(std::u16string_view text) {
     out.reserve(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
         char32_t cp = text[i];
-        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] <= 0xDFFF) {
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+        if (IsHighSurrogate(cp) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
+            cp = CombineSurrogates(cp, text[i + 1]);
             ++i;
-        } else if (cp >= 0xD800 && cp <= 0xDFFF) {
-            cp = kReplacement;
+        } else if (IsSurrogate(cp)) {
+            cp = kReplacementChar;
         }
         AppendUtf8(out, cp);
     }
@@ -167,10 +170,9 @@ std::u16string WideLower(std::u16string_view text) {
     for (char16_t& c : out) {
         if (c < 0x80) {
             if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c | 0x20);
-        } else if (utf8 && (c < 0xD800 || c > 0xDFFF)) {
+        } else if (utf8 && !IsSurrogate(c)) {
             const wint_t lower = towlower_l(c, utf8);
-            if (lower <= 0xFFFF && (lower < 0xD800 || lower > 0xDFFF))
-                c = static_cast<char16_t>(lower);
+            if (lower <= 0xFFFF && !IsSurrogate(lower)) c = static_cast<char16_t>(lower);
         }
     }
     return out;

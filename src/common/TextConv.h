@@ -8,6 +8,26 @@
 
 namespace palvex {
 
+// What stands in for a character that cannot be decoded.
+inline constexpr char16_t kReplacementChar = 0xFFFD;
+
+// UTF-16 surrogates: a high one followed by a low one is one code point.
+inline bool IsHighSurrogate(char32_t c) {
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+inline bool IsLowSurrogate(char32_t c) {
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
+inline bool IsSurrogate(char32_t c) {
+    return c >= 0xD800 && c <= 0xDFFF;
+}
+inline char32_t CombineSurrogates(char32_t high, char32_t low) {
+    return 0x10000 + ((high - 0xD800) << 10) + (low - 0xDC00);
+}
+// Appends a code point as one or two UTF-16 units; a surrogate or a value
+// beyond U+10FFFF becomes U+FFFD.
+void AppendUtf16(std::u16string& out, char32_t cp);
+
 // Decodes UTF-8; every invalid or truncated sequence becomes U+FFFD.
 std::u16string Utf8ToWide(std::string_view text);
 // Encodes UTF-16 as UTF-8; an unpaired surrogate becomes U+FFFD.

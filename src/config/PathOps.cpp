@@ -5,25 +5,18 @@
 
 #include <cerrno>
 
+#include "common/Paths.h"
 #include "common/TextConv.h"
 
 namespace palvex {
 
 namespace {
 
-// Longer paths are refused by the file system anyway.
-constexpr size_t kMaxPathBytes = 4096;
-
 std::string ForwardSlashes(std::string_view path) {
     std::string out(path);
     for (char& c : out)
         if (c == '\\') c = kPathDelim;
     return out;
-}
-
-bool StatPath(std::string_view path, struct stat& info) {
-    if (path.empty() || path.size() > kMaxPathBytes) return false;
-    return stat(std::string(path).c_str(), &info) == 0;
 }
 
 // Creates one folder whose parent exists; true when it exists afterwards.
@@ -82,20 +75,6 @@ bool ForceFolders(std::string_view path) {
 
 bool ForceFolders(std::u16string_view path) {
     return ForceFolders(WideToUtf8(path));
-}
-
-bool FolderExists(std::string_view path) {
-    struct stat info;
-    return StatPath(path, info) && S_ISDIR(info.st_mode);
-}
-
-bool FolderExists(std::u16string_view path) {
-    return FolderExists(WideToUtf8(path));
-}
-
-bool FileExists(std::string_view path) {
-    struct stat info;
-    return StatPath(path, info) && !S_ISDIR(info.st_mode);
 }
 
 bool FolderWritable(std::string_view folder) {

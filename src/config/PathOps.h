@@ -6,6 +6,9 @@
 #include <string>
 #include <string_view>
 
+// FolderExists and FileExists, which most users of these operations need.
+#include "common/Paths.h"
+
 namespace palvex {
 
 inline constexpr char kPathDelim = '/';
@@ -27,11 +30,6 @@ std::string FolderOf(std::string_view path);
 // and is ignored) with all missing parents; true when it exists afterwards.
 bool ForceFolders(std::string_view path);
 bool ForceFolders(std::u16string_view path);
-// True when path names a folder (links followed).
-bool FolderExists(std::string_view path);
-bool FolderExists(std::u16string_view path);
-// True when path names something that is not a folder (links followed).
-bool FileExists(std::string_view path);
 // True when the current user may create files in the folder.
 bool FolderWritable(std::string_view folder);
 

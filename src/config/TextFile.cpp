@@ -19,7 +19,6 @@ constexpr std::string_view kTempSuffix = ".tmp-XXXXXX";
 // Mode of a new file: the configuration can hold passwords.
 constexpr mode_t kNewFileMode = 0600;
 constexpr mode_t kOwnerBits = 0700;
-constexpr size_t kReadChunkBytes = 65536;
 
 // Closes a descriptor when it goes out of scope.
 class TFd {
@@ -67,28 +66,6 @@ void SyncFolder(const std::string& folder) {
 }
 
 }  // namespace
-
-bool ReadWholeFile(std::string_view path, size_t maxBytes, std::string& out) {
-    // Non-blocking, so that a named pipe cannot stall the open.
-    TFd fd(open(std::string(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (fd.Get() < 0) return false;
-    struct stat info;
-    if (fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
-    if (static_cast<unsigned long long>(info.st_size) > maxBytes) return false;
-    std::string data;
-    char chunk[kReadChunkBytes];
-    for (;;) {
-        const ssize_t got = read(fd.Get(), chunk, sizeof chunk);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) return false;
-        if (got == 0) break;
-        // The file may grow while it is read.
-        if (data.size() + static_cast<size_t>(got) > maxBytes) return false;
-        data.append(chunk, static_cast<size_t>(got));
-    }
-    out = std::move(data);
-    return true;
-}
 
 std::vector<std::string> SplitLines(std::string_view text) {
     if (text.starts_with(kUtf8Bom)) text.remove_prefix(kUtf8Bom.size());

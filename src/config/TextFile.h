@@ -1,17 +1,16 @@
 #pragma once
-// Whole-file reading and writing for small text files (the configuration),
-// safe against hostile content and interrupted writes.
+// Lines of small text files (the configuration) and replacing such a file
+// safely against interrupted writes; reading a whole file is ReadWholeFile
+// of common/FileIo.h, included here for the files that read and split.
 
 #include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
 
-namespace palvex {
+#include "common/FileIo.h"
 
-// Reads a regular file of at most maxBytes; false when it does not exist, is
-// not a regular file, cannot be read or is bigger.
-bool ReadWholeFile(std::string_view path, size_t maxBytes, std::string& out);
+namespace palvex {
 
 // Splits text into lines at CR, LF or CR LF; a leading UTF-8 byte-order mark
 // is dropped, and a last line without line end still counts.

@@ -6,6 +6,7 @@
 
 #include "common/Codecs.h"
 #include "common/TextConv.h"
+#include "server/AuthThrottle.h"
 #include "server/ClientTable.h"
 #include "server/ServerThread.h"
 
@@ -234,7 +235,13 @@ std::string CheckProtectedFolder(THttpServerThread& conn, std::string_view path,
                                  const TProtectedFolders& folders) {
     const TProtectedFolder* folder = MatchProtectedFolder(folders, path);
     if (!folder) return {};
-    TAccessDecision decision = AuthenticateForFolder(folders, *folder, GetCredentials(conn));
+    const std::string credentials = GetCredentials(conn);
+    if (!credentials.empty() && !MayCheckCredentials(conn, credentials)) {
+        RecordCredentials(conn, credentials, false);
+        return folder->Realm;
+    }
+    TAccessDecision decision = AuthenticateForFolder(folders, *folder, credentials);
+    if (!credentials.empty()) RecordCredentials(conn, credentials, !decision.UserName.empty());
     if (!decision.UserName.empty()) {
         conn.UserName = std::move(decision.UserName);
         RememberClientUser(conn);

@@ -1,6 +1,7 @@
 // Parsing the request head, and the operations request handlers use to read
 // the request and write their answer.
 
+#include <algorithm>
 #include <limits>
 
 #include "common/Codecs.h"
@@ -83,6 +84,12 @@ std::string GetHeader(const THttpServerThread& conn, std::string_view name) {
     std::string value = FindHeaderValue(conn.Headers, name);
     if (value.size() > kHeaderValueMax) value.resize(kHeaderValueMax);
     return value;
+}
+
+std::string GetIfModifiedSince(const THttpServerThread& conn) {
+    std::string since = GetHeader(conn, "If-Modified-Since");
+    since.resize(std::min(since.size(), since.find(';')));
+    return since;
 }
 
 std::string GetQuery(const THttpServerThread& conn) {

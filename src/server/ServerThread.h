@@ -33,16 +33,20 @@ enum : uint8_t { kMethodOther = 0, kMethodHead = 1, kMethodGet = 2, kMethodPost 
 
 class THttpServerThread {
   public:
-    // Sets the initial values and reads the UTC time; Register() then adds it
-    // to the server's list and starts its thread.
+    // Sets the initial values and reads the UTC time; Serve() then adds it
+    // to the server's list and runs it.
     THttpServerThread(THttpServer& server, int socket, uint32_t peerIP);
+    // The same for a connection of the given run (the server's current one
+    // may be gone by now).
+    THttpServerThread(THttpServer& server, int socket, uint32_t peerIP,
+                      std::shared_ptr<TConnectionList> run);
     ~THttpServerThread();
     THttpServerThread(const THttpServerThread&) = delete;
     THttpServerThread& operator=(const THttpServerThread&) = delete;
 
-    // Registers the record and starts its detached thread, which owns and
-    // frees the record.
-    static void Start(std::unique_ptr<THttpServerThread> conn);
+    // Registers the record and runs the connection on the calling thread to
+    // its end; the record is freed then.
+    static void Serve(std::unique_ptr<THttpServerThread> conn);
 
     THttpServer* Server;
     int Socket;
@@ -95,6 +99,9 @@ class THttpServerThread {
     uint32_t BodyBytesSent = 0;
     std::atomic<uint8_t> SpeedLimit{0};
     bool BigFile = false;
+    // A refused password guess is answered after this pause (milliseconds),
+    // waited out after the handler, outside HookLock.
+    uint32_t RefusalPauseMs = 0;
 
     // Keeps the connection list alive for the final unregistering.
     std::shared_ptr<TConnectionList> Registry;
@@ -105,6 +112,10 @@ class THttpServerThread {
 
 // The connection thread: read, answer, close gracefully, final notification.
 void RunConnection(std::unique_ptr<THttpServerThread> conn);
+
+// At most this much of a request body is kept (RequestBody); the rest is
+// read and dropped. The chat needs a few kilobytes.
+constexpr size_t kMaxBodyInMemory = 1024 * 1024;
 
 // Reads and parses the request; true when it is to be answered.
 bool ReadRequest(THttpServerThread& conn);
@@ -119,12 +130,21 @@ uint32_t ComputeClientIP(const THttpServerThread& conn);
 
 // Operations for request handlers.
 std::string GetHeader(const THttpServerThread& conn, std::string_view name);
+// The If-Modified-Since date without what follows a ";" (old clients add
+// "; length=..."), to compare with the Last-Modified text sent.
+std::string GetIfModifiedSince(const THttpServerThread& conn);
 std::string GetQuery(const THttpServerThread& conn);
 std::u16string GetQueryW(const THttpServerThread& conn);
 std::string GetCredentials(const THttpServerThread& conn);
 std::u16string GetFormText(const THttpServerThread& conn, bool utf8);
 void AppendBody(THttpServerThread& conn, std::string_view bytes);
 void AppendBodyUtf8(THttpServerThread& conn, std::u16string_view text);
+
+// True once the connection is aborted or its server run stopped.
+bool ConnectionStopped(const THttpServerThread& conn);
+// The descriptor that turns readable when the connection's run stops (-1
+// for a connection without run).
+int StopFd(const THttpServerThread& conn);
 
 // Calls a hook inside HookLock when it is set.
 void CallHook(THook hook, THttpServerThread& conn);

@@ -4,12 +4,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+
 #include "common/Codecs.h"
+#include "common/FileIo.h"
 #include "common/Paths.h"
 #include "common/TextConv.h"
 #include "server/AccessControl.h"
 #include "server/DirectoryListingBase.h"
 #include "server/MimeTypes.h"
+#include "server/RealLocation.h"
 #include "server/RequestPath.h"
 #include "server/Response.h"
 
@@ -49,6 +53,10 @@ bool TryUtf8Reading(std::u16string& relPath, const std::u16string& root) {
 bool ResolveKind(THttpServerThread& conn, TRequestPath& p, const std::u16string& root) {
     struct stat st {};
     if (stat(FsPath(JoinRootPath(root, p.RelPath)).c_str(), &st) != 0) {
+        if (IsResourceShortage(errno)) {
+            conn.Status = rsOverload;
+            return false;
+        }
         if (!TryUtf8Reading(p.RelPath, root)) return p.Kind == kPathFolder;
         conn.Path = p.RelPath;
         stat(FsPath(JoinRootPath(root, p.RelPath)).c_str(), &st);
@@ -77,12 +85,29 @@ void AnswerFolderWithoutIndex(THttpServerThread& conn, const TRequestPath& p,
     }
 }
 
-// Opens a regular file for reading; -1 for anything else (folders, devices).
+// A symbolic link below the root may lead into a protected folder: true (with
+// the 401 set up) when the real location of what is served is refused. Links
+// that lead out of the root are followed as the owner placed them.
+bool RefusedAtRealLocation(THttpServerThread& conn, const TRequestPath& p,
+                           const std::u16string& root, const std::string& realPath, bool folder,
+                           const TProtectedFolders& folders) {
+    const std::string relative = RelativeToRoot(realPath, RealPathOf(root), folder);
+    if (relative.empty() || EqualsNoCase(relative, WideToAnsi(p.RelPath))) return false;
+    conn.Realm = CheckProtectedFolder(conn, relative, folders);
+    if (conn.Realm.empty()) return false;
+    conn.Status = rsAuthRequired;
+    return true;
+}
+
+// Opens a regular file for reading; -1 for anything else (folders, devices),
+// with errno telling why (0 when it is no regular file).
 int OpenRegularFile(const std::u16string& fullName, struct stat& st) {
     const int fd = open(FsPath(fullName).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return -1;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    const int error = fstat(fd, &st) != 0 ? errno : 0;
+    if (error != 0 || !S_ISREG(st.st_mode)) {
         close(fd);
+        errno = error;
         return -1;
     }
     return fd;
@@ -90,9 +115,7 @@ int OpenRegularFile(const std::u16string& fullName, struct stat& st) {
 
 // True when the client's copy is current (If-Modified-Since equals our text).
 bool NotModified(const THttpServerThread& conn) {
-    std::string since = GetHeader(conn, "If-Modified-Since");
-    since = since.substr(0, since.find(';'));
-    return since == conn.LastModified;
+    return GetIfModifiedSince(conn) == conn.LastModified;
 }
 
 // The fourth simultaneous large transfer to one peer is refused.
@@ -167,9 +190,14 @@ bool IsImageExtension(std::u16string_view ext) {
     return false;
 }
 
-bool IsForbiddenName(std::u16string_view fileName) {
+bool IsFolderConfigFile(std::u16string_view fileName) {
     const std::u16string lower = AsciiLower(fileName);
-    if (lower == u".htaccess" || lower == u".fileinfo") return true;
+    return lower == u".htaccess" || lower == u".fileinfo";
+}
+
+bool IsForbiddenName(std::u16string_view fileName) {
+    if (IsFolderConfigFile(fileName)) return true;
+    const std::u16string lower = AsciiLower(fileName);
     return ExtensionOf(lower).substr(0, kMaxExtensionChars).starts_with(u".php");
 }
 
@@ -203,15 +231,26 @@ void ServeFile(THttpServerThread& conn, TRequestPath& p, const std::u16string& r
             return;
         }
     }
-    std::u16string fullName = JoinRootPath(root, p.RelPath == u"\\" ? u"" : p.RelPath);
+    const std::u16string target = JoinRootPath(root, p.RelPath == u"\\" ? u"" : p.RelPath);
+    std::u16string fullName = target;
     if (p.Kind == kPathFolder) fullName += Widen(conn.Server->IndexName);
     struct stat st {};
     const int fd = OpenRegularFile(fullName, st);
     if (fd < 0) {
-        if (p.Kind == kPathFolder) AnswerFolderWithoutIndex(conn, p, root);
+        // Out of descriptors or memory a file that is there is not missing:
+        // the client may ask again later.
+        struct stat there {};
+        if (IsResourceShortage(errno) && stat(FsPath(fullName).c_str(), &there) == 0)
+            conn.Status = rsOverload;
+        if (p.Kind != kPathFolder || conn.Status == rsOverload) return;
+        if (folders && RefusedAtRealLocation(conn, p, root, RealPathOf(target), true, *folders))
+            return;
+        AnswerFolderWithoutIndex(conn, p, root);
         return;
     }
     conn.FileHandle = fd;
+    if (folders && RefusedAtRealLocation(conn, p, root, RealPathOfOpenFile(fd), false, *folders))
+        return CloseServedFile(conn);
     if (IsForbiddenName(FileNamePart(fullName))) {
         CloseServedFile(conn);
         conn.Status = rsBadRequest;

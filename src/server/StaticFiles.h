@@ -49,7 +49,10 @@ void ServeFile(THttpServerThread& conn, TRequestPath& p, const std::u16string& r
 void ParseRange(THttpServerThread& conn);
 // Image extensions that get thumbnails: BMP GIF JPG JPE JPEG PNG TIF TIFF.
 bool IsImageExtension(std::u16string_view ext);
-// True for names that are never served: "*.php*", ".htaccess", ".fileinfo".
+// True for the per-folder configuration files ".htaccess" and ".FileInfo"
+// (any case), which are neither served nor listed.
+bool IsFolderConfigFile(std::u16string_view fileName);
+// True for names that are never served: "*.php*" and the folder configuration files.
 bool IsForbiddenName(std::u16string_view fileName);
 
 }  // namespace palvex

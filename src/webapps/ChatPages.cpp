@@ -83,7 +83,7 @@ std::u16string Limited(std::u16string_view text, size_t max) {
     text = TrimBlanks(text);
     if (text.size() > max) {
         size_t keep = max;
-        if (keep > 0 && text[keep - 1] >= 0xD800 && text[keep - 1] <= 0xDBFF) --keep;
+        if (keep > 0 && IsHighSurrogate(text[keep - 1])) --keep;
         text = TrimBlanks(text.substr(0, keep));
     }
     return std::u16string(text);
@@ -91,8 +91,7 @@ std::u16string Limited(std::u16string_view text, size_t max) {
 
 // True when the request's If-Modified-Since names the frame's current date.
 bool ClientFrameCurrent(const THttpServerThread& conn) {
-    std::string since = GetHeader(conn, "If-Modified-Since");
-    since = since.substr(0, since.find(';'));
+    const std::string since = GetIfModifiedSince(conn);
     return !since.empty() && since == LastMessageDate;
 }
 

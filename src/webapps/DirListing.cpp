@@ -4,9 +4,11 @@
 #include "webapps/DirListing.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 
 #include "common/Codecs.h"
+#include "common/FileIo.h"
 #include "common/Paths.h"
 #include "common/TextConv.h"
 #include "server/ServerThread.h"
@@ -54,13 +56,6 @@ constexpr std::string_view kFooterEnd =
     "\" target=\"_blank\">Morvi Webserver</a></small></div></div><br><br><br>\r\n"
     "<script type=\"text/javascript\">Init();</script>\r\n</body></html>";
 
-bool IsHighSurrogate(char16_t c) {
-    return c >= 0xD800 && c <= 0xDBFF;
-}
-bool IsLowSurrogate(char16_t c) {
-    return c >= 0xDC00 && c <= 0xDFFF;
-}
-
 std::string EncodeRefs(std::u16string_view text, bool escapeMarkup) {
     std::string out;
     out.reserve(text.size());
@@ -74,7 +69,7 @@ std::string EncodeRefs(std::u16string_view text, bool escapeMarkup) {
             // A reference to half a surrogate pair shows as a replacement character.
             uint32_t code = c;
             if (IsHighSurrogate(c) && i + 1 < text.size() && IsLowSurrogate(text[i + 1]))
-                code = 0x10000 + ((c - 0xD800u) << 10) + (text[++i] - 0xDC00u);
+                code = CombineSurrogates(c, text[++i]);
             out += "&#" + std::to_string(code) + ";";
         }
     }
@@ -83,7 +78,7 @@ std::string EncodeRefs(std::u16string_view text, bool escapeMarkup) {
 
 // Characters that would end an attribute value or open a tag, written as
 // references (the raw query goes into links unchanged otherwise).
-std::string AttributeSafe(std::string_view text) {
+std::string MarkupAsReferences(std::string_view text) {
     std::string out;
     for (char c : text)
         out += c == '"' ? "&quot;" : c == '<' ? "&lt;" : c == '>' ? "&gt;" : std::string(1, c);
@@ -192,7 +187,7 @@ std::string NavigationLine(const THttpServerThread& conn, const TListingPage& pa
                            int thumbnails) {
     const std::string query = GetQuery(conn);
     const auto link = [&](long long first) {
-        return AttributeSafe(SetQueryParam("first", std::to_string(first), query));
+        return MarkupAsReferences(SetQueryParam("first", std::to_string(first), query));
     };
     std::string nav = "<br><br><span class=\"Navigation\">Page " + std::to_string(page.Page) +
                       " of <a href=\"" +
@@ -266,10 +261,12 @@ bool TDirectoryListing::ListDirectory(THttpServerThread& conn, const std::u16str
     std::u16string rel = relativePath;
     NormaliseFolderPath(rel, slashed);
     const std::string prefix = LinkPrefix(rel, slashed);
-    TKnownDir* d = FindKnownDir(rootFolder, rel);
-    if (d) RefreshEntries(*d);
+    bool shortage = false;
+    TKnownDir* d = FindKnownDir(rootFolder, rel, &shortage);
+    if (d && !RefreshEntries(*d)) shortage = IsResourceShortage(errno);
     if (!d || !d->Entries || d->Entries->Count() == 0) {
-        conn.Status = rsNotFound;
+        // Out of descriptors or memory the folder may well have entries.
+        conn.Status = shortage ? rsOverload : rsNotFound;
         return false;
     }
     const TWStringList& entries = *d->Entries;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "common/Codecs.h"
+#include "common/FileIo.h"
 #include "common/TextConv.h"
 #include "webapps/TextDecode.h"
 
@@ -39,13 +41,6 @@ struct TParseBudget {
     size_t elementsLeft = kMaxXmlElements;
 };
 
-int HexDigit(char16_t c) {
-    if (c >= u'0' && c <= u'9') return c - u'0';
-    if (c >= u'a' && c <= u'f') return c - u'a' + 10;
-    if (c >= u'A' && c <= u'F') return c - u'A' + 10;
-    return -1;
-}
-
 // Reads "n" or "xh" as a number up to kMaxNumericRef; false for anything else.
 // Stops at the first bad character, which keeps repeated scans linear.
 bool ParseRefNumber(std::u16string_view digits, unsigned& value) {
@@ -54,7 +49,7 @@ bool ParseRefNumber(std::u16string_view digits, unsigned& value) {
     if (digits.empty()) return false;
     value = 0;
     for (const char16_t c : digits) {
-        const int digit = hex ? HexDigit(c) : (c >= u'0' && c <= u'9' ? c - u'0' : -1);
+        const int digit = hex ? HexDigitValue(c) : (c >= u'0' && c <= u'9' ? c - u'0' : -1);
         if (digit < 0) return false;
         value = value * (hex ? 16 : 10) + static_cast<unsigned>(digit);
         if (value > kMaxNumericRef) return false;

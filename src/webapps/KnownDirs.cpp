@@ -5,15 +5,18 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <chrono>
 #include <list>
 #include <thread>
 #include <unordered_map>
 #include <unordered_set>
 
+#include "common/FileIo.h"
 #include "common/Paths.h"
 #include "common/SystemTime.h"
 #include "common/TextConv.h"
+#include "server/StaticFiles.h"
 #include "webapps/DirListing.h"
 
 namespace palvex {
@@ -43,9 +46,7 @@ bool IsHiddenName(std::u16string_view name) {
 bool IsUnlistedName(std::u16string_view name, bool atRoot) {
     if (name.empty() || name.size() > kMaxListedNameChars || name == u".") return true;
     if (name == u"..") return atRoot;
-    if (IsHiddenName(name)) return true;
-    const std::u16string lower = AsciiLower(name);
-    return lower == u".htaccess" || lower == u".fileinfo";
+    return IsHiddenName(name) || IsFolderConfigFile(name);
 }
 
 // The listed size of an entry: 0 for a folder, the byte size for a file;
@@ -145,16 +146,23 @@ size_t KnownDirEntryCount() {
     return entries;
 }
 
-TKnownDir* FindKnownDir(const std::u16string& rootFolder, const std::u16string& relativePath) {
+TKnownDir* FindKnownDir(const std::u16string& rootFolder, const std::u16string& relativePath,
+                        bool* shortage) {
     TKnownDirCache& cache = Cache();
     if (auto found = cache.Index.find(rootFolder + relativePath); found != cache.Index.end()) {
         cache.Order.splice(cache.Order.begin(), cache.Order, found->second);
         return found->second->get();
     }
     const std::u16string folder = JoinRootPath(rootFolder, relativePath);
-    if (!IsDirectory(folder)) return nullptr;
+    if (!FolderExists(folder)) return nullptr;
     auto d = std::make_unique<TKnownDir>(rootFolder, relativePath);
-    d->FileInfo.LoadFromFile(folder + std::u16string(kFileInfoName));
+    // Read once for the folder's time in the cache: a read that failed for
+    // lack of resources must not leave it without its description.
+    if (!d->FileInfo.LoadFromFile(folder + std::u16string(kFileInfoName)) &&
+        IsResourceShortage(errno)) {
+        if (shortage) *shortage = true;
+        return nullptr;
+    }
     TKnownDir* result = d.get();
     cache.Order.push_front(std::move(d));
     cache.Index.emplace(result->Key, cache.Order.begin());

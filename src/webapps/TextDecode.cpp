@@ -17,7 +17,6 @@ namespace palvex {
 
 namespace {
 
-constexpr char16_t kReplacement = 0xFFFD;
 constexpr char16_t kByteOrderMark = 0xFEFF;
 
 // A charset candidate is at most this long before it is cut.
@@ -54,20 +53,6 @@ unsigned Byte(std::string_view bytes, size_t i) {
     return static_cast<unsigned char>(bytes[i]);
 }
 
-void AppendCodePoint(std::u16string& out, char32_t cp) {
-    if (cp >= 0xD800 && cp <= 0xDFFF) {
-        out += kReplacement;
-    } else if (cp < 0x10000) {
-        out += static_cast<char16_t>(cp);
-    } else if (cp <= 0x10FFFF) {
-        cp -= 0x10000;
-        out += static_cast<char16_t>(0xD800 + (cp >> 10));
-        out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
-    } else {
-        out += kReplacement;
-    }
-}
-
 // UTF-16 units, unpaired surrogates kept as they are; a trailing odd byte is ignored.
 std::u16string DecodeUtf16(std::string_view bytes, bool bigEndian) {
     std::u16string out;
@@ -90,7 +75,7 @@ std::u16string DecodeUtf32(std::string_view bytes, bool bigEndian) {
             const size_t at = bigEndian ? i + k : i + 3 - k;
             cp = (cp << 8) | Byte(bytes, at);
         }
-        AppendCodePoint(out, cp);
+        AppendUtf16(out, cp);
     }
     return out;
 }
@@ -140,7 +125,7 @@ std::u16string ConvertWith(iconv_t cd, std::string_view bytes) {
         const int error = errno;
         AppendLittleEndianUnits(out, buffer, static_cast<size_t>(o - buffer));
         if (result != static_cast<size_t>(-1) || error == E2BIG) continue;
-        out += kReplacement;
+        out += kReplacementChar;
         if (error != EILSEQ) break;  // EINVAL: the input ends inside a sequence
         ++in, --inLeft;
     }
@@ -324,36 +309,6 @@ std::u16string CodePageToWide(std::string_view bytes, int codePage) {
     const TIconv converter(name.c_str());
     if (!converter.valid()) return {};
     return ConvertWith(converter.get(), bytes);
-}
-
-bool ReadFileBytes(std::u16string_view path, std::string& bytes, uint64_t maxBytes) {
-    bytes.clear();
-    std::string fsPath;
-    struct stat info {};
-    if (!ToFsPath(path, fsPath) || stat(fsPath.c_str(), &info) != 0) return false;
-    // Only regular files: opening a pipe for reading would block.
-    if (!S_ISREG(info.st_mode) || info.st_size <= 0) return false;
-    const auto size = static_cast<uint64_t>(info.st_size);
-    if (size >= maxBytes) return false;
-    const int fd = open(fsPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return false;
-    bool ok = false;
-    try {
-        bytes.resize(static_cast<size_t>(size));
-        ok = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && ReadExactly(fd, bytes);
-    } catch (const std::bad_alloc&) {
-        ok = false;
-    }
-    close(fd);
-    if (!ok) std::string().swap(bytes);
-    return ok;
-}
-
-int64_t FileSizeOf(std::u16string_view path) {
-    std::string fsPath;
-    struct stat info {};
-    if (!ToFsPath(path, fsPath) || stat(fsPath.c_str(), &info) != 0) return -1;
-    return static_cast<int64_t>(info.st_size);
 }
 
 bool WriteUtf16File(std::u16string_view path, std::u16string_view text) {

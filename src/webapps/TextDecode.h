@@ -1,7 +1,8 @@
 #pragma once
-// Text files: reading and writing whole files, and turning a file's bytes into
-// wide text whatever its encoding (byte-order mark, declared charset, code
-// page). Paths are wide text; they become UTF-8 bytes at the file-system call.
+// Text files: turning a file's bytes into wide text whatever its encoding
+// (byte-order mark, declared charset, code page), and writing UTF-16 text
+// files. Paths are wide text; they become UTF-8 bytes at the file-system
+// call. Reading whole files is common/FileIo.h.
 // Every function here is stateless and may run on any thread.
 
 #include <cstddef>
@@ -59,17 +60,6 @@ std::u16string BytesToText(std::string_view bytes);
 // Decodes bytes in the given code page; undecodable bytes become U+FFFD. A code
 // page the platform converter does not know gives empty text.
 std::u16string CodePageToWide(std::string_view bytes, int codePage);
-
-// Files of this size or more are never read whole.
-inline constexpr uint64_t kMaxReadFileBytes = uint64_t{1} << 32;
-
-// Reads a whole regular file into bytes. False, with bytes empty, when the file
-// is missing, empty, not a regular file, maxBytes or larger, or unreadable.
-bool ReadFileBytes(std::u16string_view path, std::string& bytes,
-                   uint64_t maxBytes = kMaxReadFileBytes);
-
-// Size in bytes of whatever the path names, or -1 when it does not exist.
-int64_t FileSizeOf(std::u16string_view path);
 
 // Creates or truncates path and writes text as UTF-16LE with the mark FF FE
 // (not doubled when text already starts with U+FEFF); an empty text leaves an

@@ -63,15 +63,11 @@ std::string Decimal(long long value) {
 
 // The visitor's query as it may stand inside a double-quoted attribute:
 // characters that would end the attribute or open markup are escaped.
-std::string AttributeSafe(std::string_view text) {
+std::string MarkupPercentEncoded(std::string_view text) {
     std::string out;
     for (char c : text) {
         if (c == '"' || c == '\'' || c == '<' || c == '>' || static_cast<unsigned char>(c) < 0x20) {
-            static constexpr char kHex[] = "0123456789ABCDEF";
-            const unsigned char u = static_cast<unsigned char>(c);
-            out += '%';
-            out += kHex[u >> 4];
-            out += kHex[u & 15];
+            AppendPercentByte(out, static_cast<unsigned char>(c));
         } else {
             out += c;
         }
@@ -116,7 +112,7 @@ void CamDemoPage(THttpServerThread& conn) {
     conn.ResponseBody = kDemoHead;
     AppendBody(conn, kDemoNoScript);
     AppendBody(conn,
-               std::string(kDemoScriptOpen) + AttributeSafe(q) + std::string(kDemoScriptClose));
+               std::string(kDemoScriptOpen) + MarkupPercentEncoded(q) + std::string(kDemoScriptClose));
     AppendBody(conn, kDemoLinks);
     AppendBody(conn, kDemoTail);
     conn.ContentType = "text/html";

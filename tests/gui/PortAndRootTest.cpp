@@ -17,9 +17,9 @@
 
 #include "config/Settings.h"
 #include "server/HttpServer.h"
-#include "shell/MainMenus.h"
 #include "shell/FolderChooserForm.h"
 #include "shell/HookLockTasks.h"
+#include "shell/MainMenus.h"
 #include "support/GuiTest.h"
 #include "support/TestServer.h"
 

@@ -6,9 +6,15 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
 #include "common/TextConv.h"
 #include "config/IpFilter.h"
 #include "server/AccessControl.h"
+#include "server/AuthThrottle.h"
 #include "server/StaticFiles.h"
 #include "support/TempDir.h"
 #include "support/TestServer.h"
@@ -23,10 +29,11 @@ constexpr const char* kChallenge =
     "WWW-Authenticate: Basic realm=\"Login0\"\r\nContent-Type: text/plain\r\n"
     "Cache-Control: no-cache\r\nConnection: close\r\n\r\nAuthorization required";
 
-// anna:geheim, bob:pw, carl:x (Base64).
+// anna:geheim, bob:pw, carl:x (Base64); a wrong password for anna.
 constexpr const char* kAnna = "Authorization: Basic YW5uYTpnZWhlaW0=\r\n";
 constexpr const char* kBob = "Authorization: Basic Ym9iOnB3\r\n";
 constexpr const char* kCarl = "Authorization: Basic Y2FybDp4\r\n";
+constexpr const char* kWrong = "Authorization: Basic YW5uYTp3cm9uZw==\r\n";  // anna:wrong
 
 class AccessHttp : public ::testing::Test {
   protected:
@@ -86,6 +93,29 @@ TEST_F(AccessHttp, OtherSpellingsOfAProtectedPathAreChallengedToo) {
     EXPECT_EQ(Get("/private/secret.txt", "X-Forwarded-For: 84.1.2.3\r\n"), kChallenge);
 }
 
+TEST_F(AccessHttp, LinksIntoAProtectedFolderAreChallengedLinksOutOfTheRootFollowed) {
+    namespace fs = std::filesystem;
+    test::TempDir outside;
+    outside.Write("shared/note.txt", "outside");
+    fs::create_directory_symlink("private", root_ / "link_private");
+    fs::create_directory_symlink("./private/sub", root_ / "link_sub");
+    fs::create_symlink("private/secret.txt", root_ / "secret_link.txt");
+    root_.MakeDir("pub");
+    fs::create_symlink("../private/secret.txt", root_ / "pub/index.html");
+    fs::create_directory_symlink(outside / "shared", root_ / "shared");
+    for (const char* target : {"/link_private/secret.txt", "/link_private/", "/link_private",
+                               "/link_sub/deep.txt", "/secret_link.txt", "/pub/"}) {
+        const std::string answer = Get(target);
+        EXPECT_TRUE(answer.starts_with("HTTP/1.0 401")) << target << "\n" << answer;
+        EXPECT_EQ(answer.find("secret"), std::string::npos) << target;
+        // Folders have no listing here: 404 once admitted.
+        EXPECT_FALSE(Get(target, kAnna).starts_with("HTTP/1.0 401")) << target;
+    }
+    EXPECT_TRUE(Get("/link_private/secret.txt", kAnna).ends_with("\r\n\r\nsecret"));
+    EXPECT_TRUE(Served("/shared/note.txt"));
+    EXPECT_TRUE(Served("/pub/", kAnna));
+}
+
 TEST_F(AccessHttp, HostileAuthorizationValuesAreRefusedQuietly) {
     for (const std::string& value : std::vector<std::string>{
              "Basic", "Basic ", "Basic ====", "Basic YW5uYTpnZWhlaW0",
@@ -99,6 +129,33 @@ TEST_F(AccessHttp, HostileAuthorizationValuesAreRefusedQuietly) {
     // "YW5uYTpnZWhlaW0" is anna:geheim without its padding, which still decodes whole.
     EXPECT_TRUE(Served("/private/secret.txt", "Authorization: Basic YW5uYTpnZWhlaW0\r\n"));
     EXPECT_EQ(Get("/private/secret.txt", "Authorization: Basic YW5uYTpHRUhFSU0=\r\n"), kChallenge);
+}
+
+TEST_F(AccessHttp, GuessingIsSlowedForTheGuesserOnly) {
+    constexpr uint32_t kGuesser = 0x7F000005, kOther = 0x7F000006;  // 127.0.0.5 and .6
+    const auto get = [&](uint32_t from, const std::string& auth) {
+        return Exchange(server_->Port, "GET /private/secret.txt HTTP/1.0\r\n" + auth + "\r\n",
+                        from);
+    };
+    for (int i = 0; i < 10; ++i)
+        ASSERT_EQ(get(kGuesser, kWrong), kChallenge);
+    // The next guess is refused only after a pause, during which the server
+    // answers others at once: the pause holds no lock.
+    std::string slowAnswer;
+    std::atomic<bool> guessAnswered{false};
+    const auto start = std::chrono::steady_clock::now();
+    std::thread guess([&] {
+        slowAnswer = get(kGuesser, kWrong);
+        guessAnswered = true;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_TRUE(get(kOther, kAnna).starts_with("HTTP/1.0 200"));
+    EXPECT_FALSE(guessAnswered);
+    guess.join();
+    EXPECT_EQ(slowAnswer, kChallenge);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, kRefusalDelayStep);
+    // Right credentials still open the folder from the guessing address.
+    EXPECT_TRUE(get(kGuesser, kAnna).starts_with("HTTP/1.0 200"));
 }
 
 TEST_F(AccessHttp, BlockedPeersAndOtherMethodsGetNoAnswer) {

@@ -119,5 +119,11 @@ TEST(HandlerOperations, HeaderValuesAreCutTo255) {
     EXPECT_EQ(GetHeader(p.conn, "cookie").size(), 255u);
 }
 
+TEST(HandlerOperations, IfModifiedSinceEndsBeforeASemicolon) {
+    ParsedHead p("GET / HTTP/1.0\r\nIf-Modified-Since: Sat, 01 Jan 2000 10:00:00 GMT; length=7");
+    EXPECT_EQ(GetIfModifiedSince(p.conn), "Sat, 01 Jan 2000 10:00:00 GMT");
+    EXPECT_EQ(GetIfModifiedSince(ParsedHead("GET / HTTP/1.0").conn), "");
+}
+
 }  // namespace
 }  // namespace palvex

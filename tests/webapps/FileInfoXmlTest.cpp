@@ -6,6 +6,7 @@
 #include <fstream>
 #include <random>
 
+#include "common/FileIo.h"
 #include "common/TextConv.h"
 #include "webapps/TextDecode.h"
 

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "common/FileIo.h"
 #include "common/TextConv.h"
 
 namespace palvex {
@@ -169,19 +170,7 @@ TEST_F(TextFiles, CreateUtf16FileNeverOverwrites) {
     EXPECT_EQ(FileSizeOf(Path("fresh")), 8);
 }
 
-TEST_F(TextFiles, ReadFileBytesRefusesWhatIsNotAReadableNonEmptyFile) {
-    Put("empty", "");
-    Put("four", "1234");
-    ASSERT_EQ(mkfifo((dir_ / "fifo").c_str(), 0600), 0);  // must not block
-    std::string bytes = "stale";
-    for (const char* name : {"missing", "empty", "fifo", "."}) {
-        EXPECT_FALSE(ReadFileBytes(Path(name), bytes)) << name;
-        EXPECT_TRUE(bytes.empty());
-    }
-    EXPECT_FALSE(ReadFileBytes(Path("four"), bytes, 4));
-    EXPECT_TRUE(ReadFileBytes(Path("four"), bytes, 5));
-    EXPECT_FALSE(ReadFileBytes(Path("four") + u'\0' + u"x", bytes));
-    EXPECT_EQ(FileSizeOf(Path("missing")), -1);
+TEST_F(TextFiles, WriteUtf16FileNeedsAnExistingFolder) {
     EXPECT_FALSE(WriteUtf16File(Path("no/such/folder"), u"x"));
 }
 
