@@ -111,8 +111,8 @@ void CamDemoPage(THttpServerThread& conn) {
     if (!q.empty()) q[0] = '?';
     conn.ResponseBody = kDemoHead;
     AppendBody(conn, kDemoNoScript);
-    AppendBody(conn,
-               std::string(kDemoScriptOpen) + MarkupPercentEncoded(q) + std::string(kDemoScriptClose));
+    AppendBody(conn, std::string(kDemoScriptOpen) + MarkupPercentEncoded(q) +
+                         std::string(kDemoScriptClose));
     AppendBody(conn, kDemoLinks);
     AppendBody(conn, kDemoTail);
     conn.ContentType = "text/html";
