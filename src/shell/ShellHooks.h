@@ -71,8 +71,8 @@ void FreeHelpBrowser();
 bool ShowMembersEditor(QWidget* parent);
 void ShowFilterEditor(QWidget* parent);
 void EditListingProperties(QWidget* parent);
-// The webcam settings window.
-void ShowCamDialog(QWidget* parent);
+// The webcam settings window; true when capture runs afterwards.
+bool ShowCamDialog(QWidget* parent);
 // The main window's webcam check box was clicked / its "#" button.
 void CamCheckBoxClicked(QCheckBox& box);
 void CamEdBtnClicked(QCheckBox& box);
