@@ -43,21 +43,11 @@ void ShareProgramFolders() {
 // in force, then the front end sees it.
 void OnAnswerHead(THttpServerThread& conn) {
     if (conn.NoLog) {
-        conn.SpeedLimit = kSpeedUnlimited;  // even when a new limit reached it early
+        conn.SpeedLimit = kSpeedUnlimited;
         return;
     }
     conn.SpeedLimit = GlobalSpeedLimit.load();
     if (g_requestObserver) g_requestObserver(conn);
-}
-
-// Logged answers still being sent take a new limit as well. Call inside
-// HookLock, under which handlers mark their answers as not logged.
-void ThrottleRunningAnswers(uint8_t speedLimit) {
-    const std::shared_ptr<TConnectionList> list = GlobalServer().Connections;
-    if (!list) return;
-    std::lock_guard lock(list->Lock);
-    for (THttpServerThread* conn : list->Items)
-        if (!conn->NoLog) conn->SpeedLimit = speedLimit;
 }
 
 // What the running server can take from the settings without a restart.
@@ -129,9 +119,7 @@ uint8_t CurrentSpeedLimit() {
 
 void SetSpeedLimit(uint8_t speedLimit) {
     std::lock_guard lock(HookLock);
-    SetSpeedLimitFlag(GlobalSettings().Limit, speedLimit);
     GlobalSpeedLimit = speedLimit;
-    ThrottleRunningAnswers(speedLimit);
 }
 
 void SetRootFolder(std::u16string root) {

@@ -40,8 +40,9 @@ uint8_t CurrentSpeedLimit();
 
 // Setters for the front ends. Each takes HookLock and changes the settings
 // and the running server (or the next start) together.
-// The speed limit, for new answers and for logged answers still being sent;
-// the Limit setting's flags follow.
+// The speed limit of answers started from now on; running transfers keep
+// theirs (the log screen changes one at a time). The Limit setting stays as
+// the user wrote it: a limit chosen while running is for this run only.
 void SetSpeedLimit(uint8_t speedLimit);
 // The folder served from the next request on; root is absolute and gets a
 // trailing "/" when it has none.

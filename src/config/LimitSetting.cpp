@@ -10,11 +10,4 @@ uint8_t SpeedLimitOfSetting(std::string_view limit) {
     return 0;
 }
 
-void SetSpeedLimitFlag(std::string& limit, uint8_t speedLimit) {
-    RemoveFlag(limit, kLimit1KBpsFlag);
-    RemoveFlag(limit, kLimit4KBpsFlag);
-    if (speedLimit == 1) AddFlag(limit, kLimit1KBpsFlag);
-    if (speedLimit == 2) AddFlag(limit, kLimit4KBpsFlag);
-}
-
 }  // namespace palvex

@@ -59,25 +59,27 @@ TEST_F(ServerWiringTest, LimitSettingThrottlesWithoutFrontEnd) {
     EXPECT_GT(seconds, 1.5);
     EXPECT_EQ(CurrentSpeedLimit(), 2);
 
+    // Chosen while running, so never written back to the settings.
     SetSpeedLimit(0);
-    EXPECT_EQ(GlobalSettings().Limit, "");
+    EXPECT_EQ(GlobalSettings().Limit, "Request:4KBps");
     EXPECT_TRUE(Get("/big.txt", &seconds).ends_with(std::string(kBodyBytes, 'b')));
     EXPECT_LT(seconds, 1.0);
-    SetSpeedLimit(1);
-    EXPECT_EQ(GlobalSettings().Limit, "Request:1KBps");
 }
 
-// A transfer under way slows down when the limit is set.
-TEST_F(ServerWiringTest, NewLimitReachesAnswersBeingSent) {
+// A new limit is for answers that start later; one under way keeps its own.
+TEST_F(ServerWiringTest, RunningAnswersKeepTheirLimit) {
     GlobalSettings().Limit = "Request:4KBps";
     Start();
     const int s = test::Connect(GlobalServer().Port);
     ASSERT_TRUE(test::SendAll(s, "GET /big.txt HTTP/1.0\r\n\r\n"));
     std::this_thread::sleep_for(300ms);
     SetSpeedLimit(0);
+    double seconds = 0;
+    EXPECT_TRUE(Get("/big.txt", &seconds).ends_with(std::string(kBodyBytes, 'b')));
+    EXPECT_LT(seconds, 1.0);
     const auto start = std::chrono::steady_clock::now();
     EXPECT_TRUE(test::ReadAll(s).ends_with(std::string(kBodyBytes, 'b')));
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 1500ms);
+    EXPECT_GT(std::chrono::steady_clock::now() - start, 1000ms);
     close(s);
 }
 
