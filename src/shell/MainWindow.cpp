@@ -258,6 +258,7 @@ void TMainWindow::resizeEvent(QResizeEvent* event) {
         sizes[1] = limit;
         mid_->setSizes(sizes);
     }
+    if (helpWidthPending_ && isMaximized()) GiveHelpItsWidth();
 }
 
 void TMainWindow::changeEvent(QEvent* event) {

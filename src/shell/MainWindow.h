@@ -119,6 +119,7 @@ class TMainWindow : public QMainWindow {
     void ToggleWord(QAction* action, std::string_view word, bool presentWhenChecked);
     void HeaderViewClick(bool checked);
     void HelpMaxBtnClick();
+    void GiveHelpItsWidth();
     void HelpClick();
     void FreewareHinweisClick();
     void ShowPageControlUnremembered();
@@ -136,6 +137,9 @@ class TMainWindow : public QMainWindow {
 
     bool firstActivationDone_ = false;
     bool confirmOnClose_ = false;
+    // The help's width waits for the maximised size, which a window manager
+    // delivers later.
+    bool helpWidthPending_ = false;
     QString trayTip_;
     // Preset file of the configuration open dialog and folder of the
     // .FileInfo save dialog.

@@ -121,7 +121,16 @@ void TMainWindow::SetDecoration(bool on, bool remember) {
 }
 
 void TMainWindow::HelpMaxBtnClick() {
+    if (isMaximized()) {
+        GiveHelpItsWidth();
+        return;
+    }
+    helpWidthPending_ = true;
     showMaximized();
+}
+
+void TMainWindow::GiveHelpItsWidth() {
+    helpWidthPending_ = false;
     const int width = std::min(kHelpPanelMaxWidth, mid_->width() - kHelpPanelMargin);
     const int total = mid_->sizes().value(0) + mid_->sizes().value(1);
     mid_->setSizes({std::max(0, total - width), width});

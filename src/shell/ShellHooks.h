@@ -1,10 +1,8 @@
 #pragma once
 // What the main window calls in the parts built beside it: the log screen,
-// address discovery, tray, desktop links and help (PendingDesktop.cpp), and
-// the settings editors and webcam window (PendingEditors.cpp). Until a part
-// exists its function is a stand-in there: it shows "not available yet", or
-// does the least that keeps the window usable. A part that lands defines
-// the functions in its own files and deletes their stand-ins.
+// address discovery, tray, desktop links and help, the settings editors and
+// the webcam window. Each part defines its functions in its own files, so the
+// window knows none of their widgets.
 //
 // All of these run on the GUI thread.
 
@@ -76,11 +74,5 @@ bool ShowCamDialog(QWidget* parent);
 // The main window's webcam check box was clicked / its "#" button.
 void CamCheckBoxClicked(QCheckBox& box);
 void CamEdBtnClicked(QCheckBox& box);
-
-// ---- For the stand-ins -------------------------------------------------------
-
-inline constexpr std::string_view kNotAvailableText = "Diese Funktion ist noch nicht verfügbar.";
-// The information box of a part that is not built yet.
-void ShowNotAvailable();
 
 }  // namespace palvex
