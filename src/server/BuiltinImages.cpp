@@ -2,6 +2,7 @@
 // a solid colour chosen by the "c" parameter, and the thumbnail placeholder.
 
 #include "common/Codecs.h"
+#include "server/RequestParser.h"
 #include "server/StaticFiles.h"
 
 namespace palvex {

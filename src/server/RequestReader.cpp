@@ -1,5 +1,4 @@
-// Reading one request from the socket: the head within its limits and
-// time-outs, then the body, optionally into an upload file.
+#include "server/RequestReader.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -11,7 +10,7 @@
 #include <new>
 
 #include "common/FileIo.h"
-#include "server/ServerThread.h"
+#include "server/RequestParser.h"
 
 namespace palvex {
 

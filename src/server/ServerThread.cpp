@@ -9,6 +9,7 @@
 #include <chrono>
 
 #include "common/Codecs.h"
+#include "server/RequestReader.h"
 #include "server/Response.h"
 
 namespace palvex {

@@ -11,6 +11,7 @@
 #include "server/DirectoryListingBase.h"
 #include "server/MimeTypes.h"
 #include "server/RealLocation.h"
+#include "server/RequestParser.h"
 #include "server/RequestPath.h"
 #include "server/Response.h"
 

@@ -9,6 +9,7 @@
 #include "common/Codecs.h"
 #include "common/Paths.h"
 #include "common/TextConv.h"
+#include "server/RequestParser.h"
 #include "server/ServerThread.h"
 #include "server/StaticFiles.h"
 

@@ -14,6 +14,7 @@
 #include "common/Codecs.h"
 #include "common/Paths.h"
 #include "common/TextConv.h"
+#include "server/RequestParser.h"
 
 namespace palvex {
 
@@ -111,8 +112,8 @@ void CamDemoPage(THttpServerThread& conn) {
     if (!q.empty()) q[0] = '?';
     conn.ResponseBody = kDemoHead;
     AppendBody(conn, kDemoNoScript);
-    AppendBody(conn,
-               std::string(kDemoScriptOpen) + MarkupPercentEncoded(q) + std::string(kDemoScriptClose));
+    AppendBody(conn, std::string(kDemoScriptOpen) + MarkupPercentEncoded(q) +
+                         std::string(kDemoScriptClose));
     AppendBody(conn, kDemoLinks);
     AppendBody(conn, kDemoTail);
     conn.ContentType = "text/html";

@@ -9,6 +9,7 @@
 #include <chrono>
 
 #include "common/Codecs.h"
+#include "server/RequestParser.h"
 #include "server/ServerThread.h"
 #include "support/TestServer.h"
 

@@ -10,6 +10,7 @@
 
 #include "common/Codecs.h"
 #include "common/TextConv.h"
+#include "server/RequestParser.h"
 #include "server/RequestPath.h"
 #include "server/Response.h"
 #include "server/StaticFiles.h"
