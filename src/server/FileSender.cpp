@@ -1,21 +1,14 @@
-// Streams an open file: small files inside the handler, large ones chunk by
-// chunk after it, outside HookLock.
+#include "server/FileSender.h"
 
 #include <unistd.h>
 
 #include <cerrno>
 
 #include "server/Response.h"
-#include "server/StaticFiles.h"
 
 namespace palvex {
 
 namespace {
-
-void CloseFile(THttpServerThread& conn) {
-    if (conn.FileHandle >= 0) close(conn.FileHandle);
-    conn.FileHandle = -1;
-}
 
 // Reads up to n bytes at the current position; -1 on a read error.
 ssize_t ReadChunk(int fd, std::string& into, size_t n) {
@@ -34,15 +27,20 @@ ssize_t ReadChunk(int fd, std::string& into, size_t n) {
 
 }  // namespace
 
+void CloseServedFile(THttpServerThread& conn) {
+    if (conn.FileHandle >= 0) close(conn.FileHandle);
+    conn.FileHandle = -1;
+}
+
 void SendFileData(THttpServerThread& conn) {
     if (conn.FileHandle < 0) return;
     if (conn.Method == kMethodHead) {
-        CloseFile(conn);
+        CloseServedFile(conn);
         conn.SendLength = 0;
         return;
     }
     if (conn.RangeStart >= 1 && lseek(conn.FileHandle, conn.RangeStart, SEEK_SET) < 0) {
-        CloseFile(conn);
+        CloseServedFile(conn);
         return;
     }
     uint64_t remaining = conn.SendLength;
@@ -59,7 +57,7 @@ void SendFileData(THttpServerThread& conn) {
         if (remaining > 0) SendResponse(conn, false);
         if (conn.Abort) break;
     }
-    CloseFile(conn);
+    CloseServedFile(conn);
 }
 
 }  // namespace palvex
