@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
 # Thumbnail latency: GET /x.jpg?tn=160 from palvex -headless against
-# ImageMagick's "convert x.jpg -thumbnail 160x160" on the same 4000 x 3000
-# JPEG; the median of several runs each, after one warm-up.
+# ImageMagick's "convert x.jpg -thumbnail 160x160" (without and with the
+# "-define jpeg:size=320x320" size hint) and vips' "vipsthumbnail -s 160" on
+# the same 4000 x 3000 JPEG; the median of several runs each, after one
+# warm-up. The tools' times include their process start.
 # Usage: bench/thumbnail_vs_convert.sh [runs]   (build first: ninja -C build)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-9}
 palvex=${PALVEX:-build/palvex}
 convert=${CONVERT:-/usr/bin/convert}
+vipsthumbnail=${VIPSTHUMBNAIL:-/usr/bin/vipsthumbnail}
 work=$(mktemp -d /tmp/palvex-bench-XXXXXX)
 cleanup() { kill "${ppid:-}" 2>/dev/null || true; rm -rf "$work"; }
 trap cleanup EXIT
@@ -35,16 +38,30 @@ for _ in $(seq "$runs"); do
 done > "$work/palvex.ms"
 p=$(median < "$work/palvex.ms")
 
-"$convert" "$work/www/x.jpg" -thumbnail 160x160 "$work/out.jpg"
-echo "convert thumbnail: $(identify -format '%wx%h' "$work/out.jpg"), $(stat -c %s "$work/out.jpg") bytes"
-for _ in $(seq "$runs"); do
-  start=$(now_ms)
-  "$convert" "$work/www/x.jpg" -thumbnail 160x160 "$work/out.jpg"
-  end=$(now_ms)
-  awk -v s="$start" -v e="$end" 'BEGIN { print e - s }'
-done > "$work/convert.ms"
-c=$(median < "$work/convert.ms")
+# Runs a command the given number of times; prints the wall times in ms.
+time_runs() {
+  for _ in $(seq "$runs"); do
+    start=$(now_ms)
+    "$@" >/dev/null
+    end=$(now_ms)
+    awk -v s="$start" -v e="$end" 'BEGIN { print e - s }'
+  done
+}
+# Times one tool (name, command...): warm-up, size of its output, median.
+tool() {
+  local name=$1; shift
+  "$@" >/dev/null
+  echo "$name thumbnail: $(identify -format '%wx%h' "$work/out.jpg"), $(stat -c %s "$work/out.jpg") bytes"
+  time_runs "$@" > "$work/$name.ms"
+  echo "$name ms: $(tr '\n' ' ' < "$work/$name.ms")-> median $(median < "$work/$name.ms")"
+  rm -f "$work/out.jpg"
+}
 
-echo "palvex  ms: $(tr '\n' ' ' < "$work/palvex.ms")-> median $p"
-echo "convert ms: $(tr '\n' ' ' < "$work/convert.ms")-> median $c"
-echo "palvex/convert time: $(awk -v p="$p" -v c="$c" 'BEGIN {printf "%.2f", p / c}')"
+echo "palvex ms: $(tr '\n' ' ' < "$work/palvex.ms")-> median $p"
+tool convert "$convert" "$work/www/x.jpg" -thumbnail 160x160 "$work/out.jpg"
+tool convert-hint "$convert" -define jpeg:size=320x320 "$work/www/x.jpg" -thumbnail 160x160 \
+  "$work/out.jpg"
+tool vipsthumbnail "$vipsthumbnail" "$work/www/x.jpg" -s 160 -o "$work/out.jpg"
+for name in convert convert-hint vipsthumbnail; do
+  echo "palvex/$name time: $(awk -v p="$p" -v c="$(median < "$work/$name.ms")" 'BEGIN {printf "%.2f", p / c}')"
+done

@@ -9,8 +9,9 @@ PACKAGES=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libjpeg62-turbo-dev libpng-dev libgif-dev libtiff-dev
   libcurl4-openssl-dev
+  qt6-base-dev fonts-dejavu-core xvfb xauth xdotool
   dpkg-dev
-  curl wrk nginx-light imagemagick python3
+  curl wrk apache2-utils iproute2 nginx-light imagemagick libvips-tools python3
   chromium
 )
 # Node may come from elsewhere with its own npm; Debian's only when missing.

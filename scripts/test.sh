@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Palvex and passes every test: the normal
-# build, then the whole suite again under AddressSanitizer + UBSan.
+# build (with the window, its GUI suites offscreen), the whole suite again
+# under AddressSanitizer + UBSan, and the headless-only build without Qt.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
@@ -15,6 +16,10 @@ run_suite() {
 
 run_suite build
 run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DPALVEX_SANITIZE=ON -DPALVEX_BENCH=OFF
+# The server build without Qt: its program and the tests that do not need a window.
+cmake -S . -B build-nogui -G Ninja -DPALVEX_GUI=OFF -DPALVEX_BENCH=OFF >/dev/null
+ninja -C build-nogui -j "$jobs" palvex palvex_tests
+ctest --test-dir build-nogui --output-on-failure -j "$jobs" -R 'process\.|Translate|Shell|PortField'
 if [ -x scripts/extra-checks.sh ]; then
   ./scripts/extra-checks.sh
 fi

@@ -1,51 +1,55 @@
-// Program entry. There is no window in this build yet, so the program always
-// runs headless; without a display it says so.
-
-#include <unistd.h>
+// Program entry: the window where a display is reachable, else (or with
+// -headless) the same start-up without a window.
 
 #include <cstdio>
 #include <cstdlib>
-#include <string>
 
 #include "app/Headless.h"
 #include "config/CommandLine.h"
 #include "config/Settings.h"
+#if PALVEX_GUI
+#include "shell/ShellEntry.h"
+#endif
 
 namespace {
 
-bool DisplayReachable() {
-    const char* x = std::getenv("DISPLAY");
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    return (x && *x) || (wayland && *wayland);
+bool EnvironmentSet(const char* name) {
+    const char* value = std::getenv(name);
+    return value && *value;
 }
 
-// Every connection gets a new thread with the default 8 MiB stack. glibc
-// keeps only 40 MiB of freed stacks for reuse, so under load most threads
-// would map and unmap a fresh stack, which costs about a quarter of the
-// request rate. The cache size is a start-up tunable: when it is not set,
-// the program starts itself once more with it.
-void EnsureThreadStackCache(char** argv) {
-    constexpr const char* kTunable = "glibc.pthread.stack_cache_size=536870912";
-    const char* current = std::getenv("GLIBC_TUNABLES");
-    if (current && std::string(current).find("glibc.pthread.stack_cache_size") != std::string::npos)
-        return;
-    const std::string value =
-        current && *current ? std::string(current) + ":" + kTunable : kTunable;
-    setenv("GLIBC_TUNABLES", value.c_str(), 1);
-    execv("/proc/self/exe", argv);  // returns only on failure: run as we are
+// A platform plugin set by hand (offscreen, for one) counts as a display.
+bool DisplayReachable() {
+    return EnvironmentSet("DISPLAY") || EnvironmentSet("WAYLAND_DISPLAY") ||
+           EnvironmentSet("QT_QPA_PLATFORM");
+}
+
+// True when the window is to be shown; says on stderr why not when the user
+// did not ask for headless.
+bool WantWindow() {
+    if (palvex::FindSwitch("headless").Index != 0) return false;
+    if (!DisplayReachable()) {
+        std::fputs("palvex: no display, running headless\n", stderr);
+        return false;
+    }
+#if PALVEX_GUI
+    return true;
+#else
+    std::fputs("palvex: no window in this build, running headless\n", stderr);
+    return false;
+#endif
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    EnsureThreadStackCache(argv);
     palvex::BlockStopSignals();
     palvex::SetCommandLine(argc, argv);
-    if (palvex::FindSwitch("headless").Index == 0) {
-        std::fputs(DisplayReachable() ? "palvex: no window in this build, running headless\n"
-                                      : "palvex: no display, running headless\n",
-                   stderr);
-    }
+#if PALVEX_GUI
+    if (WantWindow()) return palvex::RunGui(argc, argv);
+#else
+    WantWindow();
+#endif
     if (!palvex::InitSettings()) {
         std::fputs("\apalvex: invalid port, not started\n", stderr);
         return 0;

@@ -13,6 +13,8 @@ namespace {
 // Progressive files can ask for endless scans of nothing; real ones use a few.
 constexpr int kMaxJpegScans = 256;
 constexpr int kMaxSample = 255;
+constexpr int kFullScale = 8;  // libjpeg scales in eighths
+constexpr int kFitMargin = 2;  // keep twice the wanted size for the final shrink
 
 // Source manager over the bytes in memory; running out supplies an end
 // marker, so truncated files end as a (partly grey) picture.
@@ -112,7 +114,7 @@ void StoreRow(TDecompression& job, uint8_t* out) {
 }
 
 // Runs the decompression into job.Bitmap; false on any libjpeg error.
-bool Decompress(TDecompression& job, std::span<const uint8_t> file) {
+bool Decompress(TDecompression& job, std::span<const uint8_t> file, int fitEdge) {
     job.Info.err = UseJumpingErrors(job.Errors);
     if (setjmp(job.Errors.Jump)) {
         jpeg_destroy_decompress(&job.Info);
@@ -122,13 +124,21 @@ bool Decompress(TDecompression& job, std::span<const uint8_t> file) {
     UseMemorySource(job, file);
     jpeg_read_header(&job.Info, TRUE);
     job.Info.out_color_space = OutputSpaceFor(job.Info.jpeg_color_space);
-    if (!job.Bitmap.Create(
-            static_cast<int>(std::min<JDIMENSION>(job.Info.image_width, kMaxBitmapSide + 1)),
-            static_cast<int>(std::min<JDIMENSION>(job.Info.image_height, kMaxBitmapSide + 1)))) {
+    // The stored size is what libjpeg works through, so the limits apply to
+    // it even when a smaller picture comes out.
+    if (!TBitmap::SizeAllowed(job.Info.image_width, job.Info.image_height)) {
         jpeg_destroy_decompress(&job.Info);
         return false;
     }
+    job.Info.scale_num = static_cast<unsigned>(
+        JpegScaleEighths(job.Info.image_width, job.Info.image_height, fitEdge));
+    job.Info.scale_denom = kFullScale;
     jpeg_start_decompress(&job.Info);
+    if (!job.Bitmap.Create(static_cast<int>(job.Info.output_width),
+                           static_cast<int>(job.Info.output_height))) {
+        jpeg_destroy_decompress(&job.Info);
+        return false;
+    }
     job.Row.resize(static_cast<size_t>(job.Info.output_width) * job.Info.output_components);
     JSAMPROW rows[1] = {job.Row.data()};
     while (job.Info.output_scanline < job.Info.output_height) {
@@ -143,9 +153,18 @@ bool Decompress(TDecompression& job, std::span<const uint8_t> file) {
 
 }  // namespace
 
-std::optional<TBitmap> DecodeJpeg(std::span<const uint8_t> file) {
+int JpegScaleEighths(long long width, long long height, int fitEdge) {
+    const long long longer = std::max(width, height);
+    if (fitEdge <= 0 || longer <= fitEdge) return kFullScale;
+    // Smallest m with longer * m / 8 >= 2 * fitEdge.
+    const long long m =
+        (kFullScale * kFitMargin * static_cast<long long>(fitEdge) + longer - 1) / longer;
+    return static_cast<int>(std::clamp<long long>(m, 1, kFullScale));
+}
+
+std::optional<TBitmap> DecodeJpeg(std::span<const uint8_t> file, int fitEdge) {
     auto job = std::make_unique<TDecompression>();
-    if (!Decompress(*job, file)) return std::nullopt;
+    if (!Decompress(*job, file, fitEdge)) return std::nullopt;
     return std::move(job->Bitmap);
 }
 

@@ -30,9 +30,9 @@ TThumbnailOutcome MakeThumbnail(const std::u16string& path, std::u16string_view 
     jpeg.clear();
     int edge = ThumbnailEdge(tnText);
     if (edge <= 0) return TThumbnailOutcome::ServeFile;
-    std::optional<TBitmap> bitmap = LoadImageAsBitmap(path);
-    if (!bitmap) return TThumbnailOutcome::BlankGif;
     edge = std::max(edge, kMinThumbnailEdge);
+    std::optional<TBitmap> bitmap = LoadImageAsBitmap(path, edge);
+    if (!bitmap) return TThumbnailOutcome::BlankGif;
     FitInto(*bitmap, edge, edge);
     jpeg = EncodeJpegWithin(*bitmap, JpegBudget(*bitmap));
     if (!jpeg.empty() && static_cast<long long>(jpeg.size()) < fileSize)

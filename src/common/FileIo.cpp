@@ -53,6 +53,17 @@ bool ReadOpenFile(int fd, uint64_t maxBytes, std::string& out) {
     return ReadPresized(fd, out) && ReadGrowth(fd, maxBytes, out);
 }
 
+// False for an open that failed, with errno as open left it; but out of
+// descriptors open says so before it looks for the file, so a file that is
+// not there gives the error of stat.
+bool OpenFailed(const std::string& path) {
+    const int error = errno;
+    struct stat info {};
+    if (IsResourceShortage(error) && stat(path.c_str(), &info) != 0) return false;
+    errno = error;
+    return false;
+}
+
 }  // namespace
 
 bool WriteAll(int fd, std::string_view data) {
@@ -63,6 +74,10 @@ bool WriteAll(int fd, std::string_view data) {
         data.remove_prefix(static_cast<size_t>(n));
     }
     return true;
+}
+
+bool IsResourceShortage(int error) {
+    return error == EMFILE || error == ENFILE || error == ENOMEM || error == ENOBUFS;
 }
 
 bool ReadExactly(int fd, std::string& bytes) {
@@ -78,21 +93,27 @@ bool ReadExactly(int fd, std::string& bytes) {
 
 bool ReadWholeFile(std::string_view path, uint64_t maxBytes, std::string& out) {
     out.clear();
-    const int fd = open(std::string(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return false;
+    const std::string fsPath(path);
+    const int fd = open(fsPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return OpenFailed(fsPath);
+    errno = 0;
     bool ok = false;
     try {
         ok = ReadOpenFile(fd, maxBytes, out);
     } catch (const std::bad_alloc&) {
         ok = false;
+        errno = ENOMEM;
     }
+    const int error = errno;
     close(fd);
     if (!ok) std::string().swap(out);
+    errno = error;
     return ok;
 }
 
 bool ReadFileBytes(std::u16string_view path, std::string& bytes, uint64_t maxBytes) {
     bytes.clear();
+    errno = 0;
     if (path.empty() || path.find(u'\0') != std::u16string_view::npos || maxBytes == 0)
         return false;
     if (!ReadWholeFile(WideToUtf8(path), maxBytes - 1, bytes)) return false;

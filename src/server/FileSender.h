@@ -1,6 +1,7 @@
 #pragma once
 // Streams an open file: small files inside the handler, large ones chunk by
-// chunk after it, outside HookLock.
+// chunk after it, outside HookLock. Without a speed limit the body after the
+// first chunk goes from the file to the socket directly (sendfile).
 
 #include <cstddef>
 

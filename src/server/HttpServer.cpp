@@ -8,7 +8,10 @@
 
 #include <cerrno>
 #include <chrono>
+#include <thread>
 
+#include "server/ConnectionThreads.h"
+#include "server/LingeringClose.h"
 #include "server/ServerThread.h"
 
 namespace palvex {
@@ -17,40 +20,18 @@ std::recursive_mutex HookLock;
 
 namespace {
 
-constexpr int kListenBacklog = 30;
+// Bursts of connections wait in the queue instead of being dropped and
+// retried by the client a second or more later.
+constexpr int kListenBacklog = SOMAXCONN;
 constexpr int kDeferAcceptSeconds = 5;
 constexpr uint16_t kPortZeroReplacement = 500;
 constexpr int kMaxPortAttempts = 6;
 constexpr uint16_t kUnprivilegedRetryPort = 8080;
 constexpr uint16_t kFirstUnprivilegedPort = 1024;
 constexpr int kStopWaitSeconds = 3;
-constexpr auto kAcceptPause = std::chrono::milliseconds(25);
-
-// Errors after which accept can succeed again (a full descriptor table, an
-// aborted handshake); anything else means the listener is gone.
-bool AcceptErrorIsTransient(int error) {
-    return error == EINTR || error == EMFILE || error == ENFILE || error == ENOBUFS ||
-           error == ENOMEM || error == ECONNABORTED || error == EPROTO || error == EPERM;
-}
-
-void AcceptLoop(THttpServer* server) {
-    while (server->Active.load(std::memory_order_relaxed)) {
-        sockaddr_in peer{};
-        socklen_t len = sizeof peer;
-        // Reading is non-blocking from the start (the connection polls).
-        const int s = accept4(server->ListenSocket, reinterpret_cast<sockaddr*>(&peer), &len,
-                              SOCK_CLOEXEC | SOCK_NONBLOCK);
-        if (s < 0) {
-            if (!AcceptErrorIsTransient(errno)) return;
-            std::this_thread::sleep_for(kAcceptPause);
-            continue;
-        }
-        // The packed address keeps the first octet in the lowest byte, which
-        // is the network-order field read as a little-endian integer.
-        THttpServerThread::Start(
-            std::make_unique<THttpServerThread>(*server, s, peer.sin_addr.s_addr));
-    }
-}
+// Threads still busy after the connection waits are past help; idle ones end
+// at once.
+constexpr auto kThreadsEndWait = std::chrono::milliseconds(1000);
 
 // One start attempt on port; fills error with errno of a failed bind.
 bool StartOnPort(THttpServer& server, uint16_t port, THook onRequest, THook onBodyData,
@@ -58,7 +39,8 @@ bool StartOnPort(THttpServer& server, uint16_t port, THook onRequest, THook onBo
     server.Port = port;
     const int listener = OpenListener(port, server.BindAddress, error);
     if (listener < 0) return false;
-    server.ListenSocket = listener;
+    auto run = std::make_shared<TConnectionList>();
+    run->ListenSocket = listener;
     server.OnRequest = onRequest;
     server.OnBodyData = onBodyData;
     server.OnRequestParsed = onRequestParsed;
@@ -69,16 +51,14 @@ bool StartOnPort(THttpServer& server, uint16_t port, THook onRequest, THook onBo
     for (char c : server.MimeTypes)
         if (static_cast<unsigned char>(c) > 32) mime += (c >= 'A' && c <= 'Z') ? char(c | 0x20) : c;
     server.MimeTypes = mime;
-    server.Connections = std::make_shared<TConnectionList>();
+    server.Connections = run;
     server.Active = true;
-    try {
-        server.AcceptThread = std::thread(AcceptLoop, &server);
-    } catch (const std::system_error&) {
+    if (!StartConnectionThreads(server, run)) {
         server.Active = false;
-        close(listener);
-        server.ListenSocket = -1;
-        return false;
+        server.Connections.reset();
+        return false;  // the listener closes with the run
     }
+    server.ListenSocket = listener;
     return true;
 }
 
@@ -98,6 +78,10 @@ bool TryPortSeries(THttpServer& server, uint16_t port, bool retry, THook onReque
 }
 
 }  // namespace
+
+TConnectionList::~TConnectionList() {
+    if (ListenSocket >= 0) close(ListenSocket);
+}
 
 THttpServer& GlobalServer() {
     static THttpServer* server = new THttpServer;  // never freed: late threads may read it
@@ -172,16 +156,19 @@ void AbortAllConnections(THttpServer& server) {
 void StopServer(THttpServer& server) {
     if (!server.Active) return;
     server.Active = false;
-    // Shutting the listener down makes the blocked accept return at once.
-    shutdown(server.ListenSocket, SHUT_RDWR);
-    if (server.AcceptThread.joinable()) server.AcceptThread.join();
+    const std::shared_ptr<TConnectionList> run = server.Connections;
+    // Waiting readers and senders wake at once; so do the threads in accept,
+    // whose listener is shut down.
+    run->Stop.Raise();
+    shutdown(run->ListenSocket, SHUT_RDWR);
+    CutLingeringCloses();
     if (!WaitForConnections(server, kStopWaitSeconds)) {
         AbortAllConnections(server);
         WaitForConnections(server, kStopWaitSeconds);
     }
-    close(server.ListenSocket);
+    WaitForConnectionThreads(*run, kThreadsEndWait);
     server.ListenSocket = -1;
-    // Connections still running keep their own reference to the list.
+    // Threads still running keep their own reference to the run.
     server.Connections.reset();
 }
 

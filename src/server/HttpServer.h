@@ -7,8 +7,9 @@
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
+
+#include "server/StopSignal.h"
 
 namespace palvex {
 
@@ -24,11 +25,24 @@ using THook = void (*)(THttpServerThread& conn);
 // (and with it the header hook) cannot lock itself out.
 extern std::recursive_mutex HookLock;
 
-// The connection list lives apart from the server so that a connection
-// thread that outlives a stop still unregisters from a valid list.
+// What one start shares with its threads and connections: the connection
+// list, the stop signal and the listening socket. It lives apart from the
+// server, so that a thread that outlives a stop still unregisters from a
+// valid list and never accepts on a descriptor that was closed and reused.
 struct TConnectionList {
     std::mutex Lock;  // ConnectionsLock
     std::vector<THttpServerThread*> Items;
+    TStopSignal Stop;
+    // Owned: shut down by the stop, closed when the last thread let go.
+    int ListenSocket = -1;
+    // Connection threads of this start, and how many of them wait in accept.
+    std::atomic<int> Threads{0};
+    std::atomic<int> Accepting{0};
+
+    TConnectionList() = default;
+    ~TConnectionList();
+    TConnectionList(const TConnectionList&) = delete;
+    TConnectionList& operator=(const TConnectionList&) = delete;
 };
 
 struct THttpServer {
@@ -46,7 +60,6 @@ struct THttpServer {
     THook OnHeader = nullptr;
     std::shared_ptr<TConnectionList> Connections;
     int ListenSocket = -1;
-    std::thread AcceptThread;
     std::shared_ptr<TDirectoryListing_Base> DirectoryListing;
     // Root folder of the served files ("/srv/www/"), copied from the settings.
     std::u16string Root;
@@ -55,6 +68,9 @@ struct THttpServer {
     // Only tests change them.
     uint32_t IdleTimeout = 30;
     uint32_t RequestTimeout = 300;
+    // How long a connection thread beyond the waiting reserve waits for work
+    // before it ends (seconds). Only tests change it.
+    uint32_t SpareThreadSeconds = 20;
     // Address to listen on (host order); all interfaces unless a test binds
     // to loopback only.
     uint32_t BindAddress = 0;
@@ -69,8 +85,9 @@ THttpServer& GlobalServer();
 // True when listening or when the server was already active.
 bool StartServer(THttpServer& server, uint16_t port, bool retryPorts, THook onRequest,
                  THook onBodyData, THook onRequestParsed);
-// Stops accepting, waits up to 3 s for connections, aborts the rest and waits
-// up to 3 s more. Does nothing when the server is not active.
+// Stops accepting and wakes every waiting connection, waits up to 3 s for
+// connections, aborts the rest and waits up to 3 s more. Does nothing when the
+// server is not active.
 void StopServer(THttpServer& server);
 
 // Inner operations, public for tests.

@@ -35,11 +35,11 @@ TLogStore& GlobalLogStore() {
     return store;
 }
 
-void LogRequestHook(THttpServerThread& conn) {
+void LogRequest(THttpServerThread& conn) {
     GlobalLogStore().LogRequest(conn);
 }
 
-void UpdateProgressHook(THttpServerThread& conn) {
+void UpdateProgress(THttpServerThread& conn) {
     GlobalLogStore().UpdateProgress(conn);
 }
 
@@ -114,7 +114,7 @@ void TLogStore::StartProgress(int item, THttpServerThread& conn, TLogLine& line)
     if (!progress) return;
     it.Active = true;
     conn.LogItem = &it;
-    conn.OnProgress = UpdateProgressHook;
+    conn.OnProgress = palvex::UpdateProgress;
 }
 
 // Removes lines until one more fits into the view, from the top or from below

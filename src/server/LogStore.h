@@ -156,8 +156,8 @@ class TLogStore {
 TLogStore& GlobalLogStore();
 
 // The hooks for the server: the header hook and the progress hook.
-void LogRequestHook(THttpServerThread& conn);
-void UpdateProgressHook(THttpServerThread& conn);
+void LogRequest(THttpServerThread& conn);
+void UpdateProgress(THttpServerThread& conn);
 
 // Caption of the popup's size item: kilobytes rounded, or "keine Informationen".
 std::string SizeCaption(uint32_t size);

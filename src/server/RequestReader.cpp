@@ -10,7 +10,9 @@
 #include <new>
 
 #include "common/FileIo.h"
+#include "server/HeadReaders.h"
 #include "server/RequestParser.h"
+#include "server/StopSignal.h"
 
 namespace palvex {
 
@@ -22,8 +24,8 @@ constexpr size_t kMinFreeRoom = 1024;
 constexpr size_t kMaxHeadBytes = 4096;
 constexpr size_t kFirstBodyPiece = 128;
 constexpr size_t kUploadFlushBytes = 16384;
-constexpr int kReadPollMs = 50;
 constexpr uint8_t kGiveUp = 2;
+constexpr int kMsPerSecond = 1000;
 
 enum class Phase { Head, HeadParsed, Body };
 
@@ -36,6 +38,8 @@ struct TReceiveBuffer {
     std::string Data = std::string(kInitialBufferBytes, '\0');
     size_t Held = 0;
     int UploadFile = -1;
+    // Body bytes read beyond kMaxBodyInMemory and dropped.
+    uint64_t Dropped = 0;
 
     size_t Room() const { return Data.size() - Held; }
     void Consume(size_t n) {
@@ -77,6 +81,22 @@ bool GiveUp(THttpServerThread& conn, TReceiveBuffer& buf) {
     return false;
 }
 
+// Moves the held bytes to the body, up to kMaxBodyInMemory; the rest is
+// read and dropped, so that a huge body costs no memory.
+void KeepBodyBounded(THttpServerThread& conn, TReceiveBuffer& buf) {
+    const size_t room = kMaxBodyInMemory - std::min(kMaxBodyInMemory, conn.RequestBody.size());
+    const size_t keep = std::min(room, buf.Held);
+    conn.RequestBody.append(buf.Data, 0, keep);
+    buf.Dropped += buf.Held - keep;
+    buf.Consume(buf.Held);
+}
+
+// True when the announced body is all read.
+bool BodyComplete(const THttpServerThread& conn, const TReceiveBuffer& buf) {
+    return conn.RequestBody.size() + buf.Held + buf.Dropped >=
+           static_cast<uint64_t>(conn.ContentLength);
+}
+
 // The first n held bytes become the body; the body hook may refuse.
 void StartBody(THttpServerThread& conn, TReceiveBuffer& buf, size_t n) {
     conn.RequestBody.assign(buf.Data, 0, n);
@@ -116,8 +136,8 @@ Step OnBytes(THttpServerThread& conn, TReceiveBuffer& buf, Phase& phase) {
         }
     }
     if (phase == Phase::Body) {
-        if (conn.RequestBody.size() + buf.Held >= static_cast<size_t>(conn.ContentLength))
-            return Step::Complete;
+        if (conn.UploadFileName.empty()) KeepBodyBounded(conn, buf);
+        if (BodyComplete(conn, buf)) return Step::Complete;
         if (buf.Held > kUploadFlushBytes && !FlushUpload(conn, buf)) return Step::GiveUp;
     }
     if (buf.Room() < kMinFreeRoom) {
@@ -142,8 +162,15 @@ bool Complete(THttpServerThread& conn, TReceiveBuffer& buf, Phase phase) {
     if (conn.ReadState == kGiveUp) return GiveUp(conn, buf);
     if (!FlushUpload(conn, buf)) return GiveUp(conn, buf);
     CloseUpload(buf);
-    conn.RequestBody.append(buf.HeldBytes());
+    KeepBodyBounded(conn, buf);
     return true;
+}
+
+// Closes without an answer at once: shut down both ways, the close finds
+// nothing to wait for.
+bool Refuse(THttpServerThread& conn, TReceiveBuffer& buf) {
+    shutdown(conn.Socket, SHUT_RDWR);
+    return GiveUp(conn, buf);
 }
 
 // True when waiting must end: a time-out passed or the peer is gone for good.
@@ -151,6 +178,21 @@ bool ReadTimedOut(const THttpServerThread& conn, uint32_t now, uint32_t lastData
     if (conn.RequestTimeout > 0 && SecondsApart(now, conn.StartSeconds) > conn.RequestTimeout)
         return true;
     return conn.IdleTimeout > 0 && SecondsApart(now, lastData) > conn.IdleTimeout;
+}
+
+// How long to wait for more bytes: until just past the nearer time-out
+// (-1: none applies). The time-outs count whole seconds, so one more second
+// lets ReadTimedOut see it passed.
+int ReadWaitMs(const THttpServerThread& conn, uint32_t now, uint32_t lastData) {
+    long long wait = -1;
+    const auto consider = [&](uint32_t limit, uint32_t since) {
+        if (limit == 0) return;
+        const long long left = static_cast<long long>(limit) - SecondsApart(now, since) + 1;
+        if (wait < 0 || left < wait) wait = left;
+    };
+    consider(conn.RequestTimeout, conn.StartSeconds);
+    consider(conn.IdleTimeout, lastData);
+    return wait < 0 ? -1 : static_cast<int>(std::max<long long>(wait, 1) * kMsPerSecond);
 }
 
 }  // namespace
@@ -161,6 +203,8 @@ bool ReadRequest(THttpServerThread& conn) {
     conn.BytesReceived = 0;
     TReceiveBuffer buf;
     Phase phase = Phase::Head;
+    THeadReadSlot headReader(conn.PeerIP);
+    if (!headReader.Admitted()) return Refuse(conn, buf);
     uint32_t lastData = conn.StartSeconds;
     while (conn.ReadState < kGiveUp) {
         const ssize_t n = recv(conn.Socket, buf.Data.data() + buf.Held, buf.Room(), MSG_DONTWAIT);
@@ -170,6 +214,7 @@ bool ReadRequest(THttpServerThread& conn) {
             buf.Held += static_cast<size_t>(n);
             conn.BytesReceived += static_cast<uint32_t>(n);
             const Step step = OnBytes(conn, buf, phase);
+            if (phase != Phase::Head) headReader.Release();
             if (step == Step::GiveUp) return GiveUp(conn, buf);
             if (step == Step::Complete) return Complete(conn, buf, phase);
             continue;
@@ -180,11 +225,9 @@ bool ReadRequest(THttpServerThread& conn) {
         if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) return GiveUp(conn, buf);
         if (ReadTimedOut(conn, now, lastData)) return GiveUp(conn, buf);
         // After a stop nothing could be answered any more.
-        if (conn.Abort.load(std::memory_order_relaxed) ||
-            !conn.Server->Active.load(std::memory_order_relaxed))
-            return GiveUp(conn, buf);
-        pollfd p{conn.Socket, POLLIN, 0};
-        poll(&p, 1, kReadPollMs);
+        if (ConnectionStopped(conn)) return GiveUp(conn, buf);
+        // Sleeps until bytes come, a time-out is due or the server stops.
+        WaitForSocket(conn.Socket, POLLIN, StopFd(conn), ReadWaitMs(conn, now, lastData));
     }
     return GiveUp(conn, buf);
 }

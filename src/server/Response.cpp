@@ -11,6 +11,7 @@
 #include "common/SystemTime.h"
 #include "server/AuthThrottle.h"
 #include "server/FileSender.h"
+#include "server/StopSignal.h"
 
 namespace palvex {
 
@@ -42,39 +43,17 @@ constexpr const char* kDayNames[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "
 constexpr const char* kMonthNames[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                        "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
-bool SendingStopped(const THttpServerThread& conn) {
-    return conn.Abort.load(std::memory_order_relaxed) ||
-           !conn.Server->Active.load(std::memory_order_relaxed);
-}
-
-// Waits until the socket takes more bytes, checking Abort and Active every
-// pass, so that a blocked send stays cancellable. True when writable.
-bool WaitWritable(const THttpServerThread& conn) {
-    uint32_t waitedMs = 0;
-    for (;;) {
-        if (SendingStopped(conn)) return false;
-        pollfd p{conn.Socket, POLLOUT, 0};
-        const int r = poll(&p, 1, kSendWaitSliceMs);
-        if (r > 0) return true;
-        if (r < 0 && errno != EINTR) return false;
-        waitedMs += kSendWaitSliceMs;
-        // A peer that takes nothing for as long as the read idle time-out
-        // would hold this thread forever.
-        if (conn.IdleTimeout > 0 && waitedMs > conn.IdleTimeout * 1000u) return false;
-    }
-}
-
 // One send of up to len bytes; the count sent, 0 for nothing, -1 for failure.
+// Only a full socket makes it wait, and only after the first pass.
 ssize_t SendBlock(const THttpServerThread& conn, const char* data, size_t len) {
     if (len == 0) return 0;
     for (;;) {
-        if (conn.SendBlocking && !WaitWritable(conn)) return -1;
         const ssize_t n = send(conn.Socket, data, len, MSG_NOSIGNAL | MSG_DONTWAIT);
         if (n >= 0) return n;
         if (errno == EINTR) continue;
-        if ((errno == EAGAIN || errno == EWOULDBLOCK) && conn.SendBlocking) continue;
-        if (errno == EAGAIN || errno == EWOULDBLOCK) return 0;
-        return -1;
+        if (errno != EAGAIN && errno != EWOULDBLOCK) return -1;
+        if (!conn.SendBlocking) return 0;
+        if (!WaitWritable(conn)) return -1;
     }
 }
 
@@ -111,6 +90,18 @@ std::string_view ApplyStatusRules(THttpServerThread& conn, bool final) {
 }
 
 }  // namespace
+
+bool WaitWritable(const THttpServerThread& conn) {
+    uint32_t waitedMs = 0;
+    for (;;) {
+        if (ConnectionStopped(conn)) return false;
+        if (WaitForSocket(conn.Socket, POLLOUT, StopFd(conn), kSendWaitSliceMs)) return true;
+        waitedMs += kSendWaitSliceMs;
+        // A peer that takes nothing for as long as the read idle time-out
+        // would hold this thread forever.
+        if (conn.IdleTimeout > 0 && waitedMs > conn.IdleTimeout * 1000u) return false;
+    }
+}
 
 std::string_view StatusLine(uint8_t status) {
     return status > rsOverload ? kUnknownStatusLine : kStatusTexts[status].Line;
@@ -191,7 +182,7 @@ bool SendData(THttpServerThread& conn, std::string& data, bool throttle) {
     unsigned pass = 0;
     uint32_t sentInCall = 0;
     while (offset < data.size()) {
-        if (SendingStopped(conn)) {
+        if (ConnectionStopped(conn)) {
             data.clear();
             conn.Abort = true;
             return false;

@@ -28,6 +28,10 @@ bool SendResponse(THttpServerThread& conn, bool final);
 bool BuildHeader(THttpServerThread& conn, bool final);
 // Sends bytes in blocks; data is consumed.
 bool SendData(THttpServerThread& conn, std::string& data, bool throttle);
+// Waits until the socket takes more bytes, checking Abort every 125 ms so
+// that a blocked send stays cancellable; a stop ends it at once. False when
+// the connection stopped or the peer took nothing for the idle time-out.
+bool WaitWritable(const THttpServerThread& conn);
 // Updates Progress and notifies, at most every 3 seconds.
 void ReportProgress(THttpServerThread& conn, uint32_t sentInCall);
 // "Sun, 06 Nov 1994 08:49:37 GMT"

@@ -33,16 +33,20 @@ enum : uint8_t { kMethodOther = 0, kMethodHead = 1, kMethodGet = 2, kMethodPost 
 
 class THttpServerThread {
   public:
-    // Sets the initial values and reads the UTC time; Register() then adds it
-    // to the server's list and starts its thread.
+    // Sets the initial values and reads the UTC time; Serve() then adds it
+    // to the server's list and runs it.
     THttpServerThread(THttpServer& server, int socket, uint32_t peerIP);
+    // The same for a connection of the given run (the server's current one
+    // may be gone by now).
+    THttpServerThread(THttpServer& server, int socket, uint32_t peerIP,
+                      std::shared_ptr<TConnectionList> run);
     ~THttpServerThread();
     THttpServerThread(const THttpServerThread&) = delete;
     THttpServerThread& operator=(const THttpServerThread&) = delete;
 
-    // Registers the record and starts its detached thread, which owns and
-    // frees the record.
-    static void Start(std::unique_ptr<THttpServerThread> conn);
+    // Registers the record and runs the connection on the calling thread to
+    // its end; the record is freed then.
+    static void Serve(std::unique_ptr<THttpServerThread> conn);
 
     THttpServer* Server;
     int Socket;
@@ -108,6 +112,12 @@ class THttpServerThread {
 
 // The connection thread: read, answer, close gracefully, final notification.
 void RunConnection(std::unique_ptr<THttpServerThread> conn);
+
+// True once the connection is aborted or its server run stopped.
+bool ConnectionStopped(const THttpServerThread& conn);
+// The descriptor that turns readable when the connection's run stops (-1
+// for a connection without run).
+int StopFd(const THttpServerThread& conn);
 
 // Calls a hook inside HookLock when it is set.
 void CallHook(THook hook, THttpServerThread& conn);

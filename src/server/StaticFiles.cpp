@@ -4,7 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+
 #include "common/Codecs.h"
+#include "common/FileIo.h"
 #include "common/Paths.h"
 #include "common/TextConv.h"
 #include "server/AccessControl.h"
@@ -48,6 +51,10 @@ bool TryUtf8Reading(std::u16string& relPath, const std::u16string& root) {
 bool ResolveKind(THttpServerThread& conn, TRequestPath& p, const std::u16string& root) {
     struct stat st {};
     if (stat(FsPath(JoinRootPath(root, p.RelPath)).c_str(), &st) != 0) {
+        if (IsResourceShortage(errno)) {
+            conn.Status = rsOverload;
+            return false;
+        }
         if (!TryUtf8Reading(p.RelPath, root)) return p.Kind == kPathFolder;
         conn.Path = p.RelPath;
         stat(FsPath(JoinRootPath(root, p.RelPath)).c_str(), &st);
@@ -90,12 +97,15 @@ bool RefusedAtRealLocation(THttpServerThread& conn, const TRequestPath& p,
     return true;
 }
 
-// Opens a regular file for reading; -1 for anything else (folders, devices).
+// Opens a regular file for reading; -1 for anything else (folders, devices),
+// with errno telling why (0 when it is no regular file).
 int OpenRegularFile(const std::u16string& fullName, struct stat& st) {
     const int fd = open(FsPath(fullName).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return -1;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    const int error = fstat(fd, &st) != 0 ? errno : 0;
+    if (error != 0 || !S_ISREG(st.st_mode)) {
         close(fd);
+        errno = error;
         return -1;
     }
     return fd;
@@ -225,7 +235,12 @@ void ServeFile(THttpServerThread& conn, TRequestPath& p, const std::u16string& r
     struct stat st {};
     const int fd = OpenRegularFile(fullName, st);
     if (fd < 0) {
-        if (p.Kind != kPathFolder) return;
+        // Out of descriptors or memory a file that is there is not missing:
+        // the client may ask again later.
+        struct stat there {};
+        if (IsResourceShortage(errno) && stat(FsPath(fullName).c_str(), &there) == 0)
+            conn.Status = rsOverload;
+        if (p.Kind != kPathFolder || conn.Status == rsOverload) return;
         if (folders && RefusedAtRealLocation(conn, p, root, RealPathOf(target), true, *folders))
             return;
         AnswerFolderWithoutIndex(conn, p, root);

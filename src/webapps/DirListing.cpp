@@ -4,9 +4,11 @@
 #include "webapps/DirListing.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 
 #include "common/Codecs.h"
+#include "common/FileIo.h"
 #include "common/Paths.h"
 #include "common/TextConv.h"
 #include "server/RequestParser.h"
@@ -260,10 +262,12 @@ bool TDirectoryListing::ListDirectory(THttpServerThread& conn, const std::u16str
     std::u16string rel = relativePath;
     NormaliseFolderPath(rel, slashed);
     const std::string prefix = LinkPrefix(rel, slashed);
-    TKnownDir* d = FindKnownDir(rootFolder, rel);
-    if (d) RefreshEntries(*d);
+    bool shortage = false;
+    TKnownDir* d = FindKnownDir(rootFolder, rel, &shortage);
+    if (d && !RefreshEntries(*d)) shortage = IsResourceShortage(errno);
     if (!d || !d->Entries || d->Entries->Count() == 0) {
-        conn.Status = rsNotFound;
+        // Out of descriptors or memory the folder may well have entries.
+        conn.Status = shortage ? rsOverload : rsNotFound;
         return false;
     }
     const TWStringList& entries = *d->Entries;

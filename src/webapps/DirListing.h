@@ -56,19 +56,24 @@ class TKnownDir {
 };
 
 // The cached folder for root + relativePath, created (and its ".FileInfo" read)
-// when not cached; nullptr when that folder does not exist. Marks it as the
+// when not cached; nullptr when that folder does not exist, or when its
+// ".FileInfo" could not be read for lack of descriptors or memory (then
+// shortage is set, and nothing is cached). Marks it as the
 // most recently used; the pointer stays valid until the next FindKnownDir or
 // RefreshEntries call, which may push other folders out of the cache.
-TKnownDir* FindKnownDir(const std::u16string& rootFolder, const std::u16string& relativePath);
+TKnownDir* FindKnownDir(const std::u16string& rootFolder, const std::u16string& relativePath,
+                        bool* shortage = nullptr);
 // Rescans the folder unless its entries are younger than kEntriesFreshDays,
-// then trims the cache to its bounds (never dropping d).
+// then trims the cache to its bounds (never dropping d). False when the scan
+// failed (errno tells why).
 bool RefreshEntries(TKnownDir& d);
 // Folders and entries held by the cache.
 size_t KnownDirCount();
 size_t KnownDirEntryCount();
 // Reads the folder's listable entries into Entries: no hidden names, no
 // description or access files, no empty files, at most kMaxListedEntries.
-// False (entries empty, ScanTime unchanged) when the folder cannot be read.
+// False (entries empty, ScanTime unchanged, errno set) when the folder cannot
+// be read.
 bool ScanDirectory(TKnownDir& d);
 
 // Text as pure ASCII for an ISO-8859-1 page: code units 32..127 stay, all

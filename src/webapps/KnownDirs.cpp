@@ -5,12 +5,14 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <chrono>
 #include <list>
 #include <thread>
 #include <unordered_map>
 #include <unordered_set>
 
+#include "common/FileIo.h"
 #include "common/Paths.h"
 #include "common/SystemTime.h"
 #include "common/TextConv.h"
@@ -144,7 +146,8 @@ size_t KnownDirEntryCount() {
     return entries;
 }
 
-TKnownDir* FindKnownDir(const std::u16string& rootFolder, const std::u16string& relativePath) {
+TKnownDir* FindKnownDir(const std::u16string& rootFolder, const std::u16string& relativePath,
+                        bool* shortage) {
     TKnownDirCache& cache = Cache();
     if (auto found = cache.Index.find(rootFolder + relativePath); found != cache.Index.end()) {
         cache.Order.splice(cache.Order.begin(), cache.Order, found->second);
@@ -153,7 +156,13 @@ TKnownDir* FindKnownDir(const std::u16string& rootFolder, const std::u16string& 
     const std::u16string folder = JoinRootPath(rootFolder, relativePath);
     if (!FolderExists(folder)) return nullptr;
     auto d = std::make_unique<TKnownDir>(rootFolder, relativePath);
-    d->FileInfo.LoadFromFile(folder + std::u16string(kFileInfoName));
+    // Read once for the folder's time in the cache: a read that failed for
+    // lack of resources must not leave it without its description.
+    if (!d->FileInfo.LoadFromFile(folder + std::u16string(kFileInfoName)) &&
+        IsResourceShortage(errno)) {
+        if (shortage) *shortage = true;
+        return nullptr;
+    }
     TKnownDir* result = d.get();
     cache.Order.push_front(std::move(d));
     cache.Index.emplace(result->Key, cache.Order.begin());

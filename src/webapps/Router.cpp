@@ -1,5 +1,6 @@
 #include "webapps/Router.h"
 
+#include <cerrno>
 #include <mutex>
 
 #include "common/FileIo.h"
@@ -31,15 +32,18 @@ void HandOver(TVirtualRouter handler, THttpServerThread& conn, const std::u16str
         conn.Status = rsNotFound;
 }
 
+// A template that is there but cannot be read for lack of descriptors or
+// memory answers 503: served empty, it would be cached as the real thing.
 void SendTemplate(THttpServerThread& conn, std::string_view name, std::string_view contentType) {
-    conn.ResponseBody = LoadTemplate(name);
-    conn.Status = rsOk;
-    conn.ContentType = contentType;
+    bool shortage = false;
+    conn.ResponseBody = LoadTemplate(name, &shortage);
+    conn.Status = shortage ? rsOverload : rsOk;
+    if (!shortage) conn.ContentType = contentType;
 }
 
 void SendFolderIcon(THttpServerThread& conn) {
     SendTemplate(conn, "folder.gif", "image/gif");
-    if (conn.ResponseBody.empty()) SendBlankGif(conn);
+    if (conn.Status == rsOk && conn.ResponseBody.empty()) SendBlankGif(conn);
 }
 
 void SendOnlineProbe(THttpServerThread& conn) {
@@ -49,9 +53,12 @@ void SendOnlineProbe(THttpServerThread& conn) {
     conn.NoCache = true;
 }
 
-std::string ReadTemplateFile(std::string_view relPath, std::span<const std::string> folders) {
+std::string ReadTemplateFile(std::string_view relPath, std::span<const std::string> folders,
+                             bool* shortage) {
     std::string bytes;
-    ReadFileBytes(AnsiToWide(FindInFolders(folders, relPath)), bytes);
+    if (!ReadFileBytes(AnsiToWide(FindInFolders(folders, relPath)), bytes) && shortage &&
+        IsResourceShortage(errno))
+        *shortage = true;
     return bytes;
 }
 
@@ -103,14 +110,19 @@ void SetTemplateFolders(std::vector<std::string> folders) {
     g_templateFolders.swap(folders);
 }
 
-std::string LoadTemplate(std::string_view name) {
-    return LoadTemplate(name, g_templateFolders);
+std::string LoadTemplate(std::string_view name, bool* shortage) {
+    return LoadTemplate(name, g_templateFolders, shortage);
 }
 
-std::string LoadTemplate(std::string_view name, std::span<const std::string> folders) {
-    std::string bytes = ReadTemplateFile(std::string(kTemplateFolder) + std::string(name), folders);
+std::string LoadTemplate(std::string_view name, std::span<const std::string> folders,
+                         bool* shortage) {
+    if (shortage) *shortage = false;
+    std::string bytes =
+        ReadTemplateFile(std::string(kTemplateFolder) + std::string(name), folders, shortage);
     if (bytes.empty())
-        bytes = ReadTemplateFile(std::string(kTemplateFallbackFolder) + std::string(name), folders);
+        bytes = ReadTemplateFile(std::string(kTemplateFallbackFolder) + std::string(name), folders,
+                                 shortage);
+    if (!bytes.empty() && shortage) *shortage = false;
     return bytes;
 }
 

@@ -34,9 +34,11 @@ void SetTemplateFolders(std::vector<std::string> folders);
 
 // Bytes of the template System/<name>, or when that gives none of
 // System/Templates/<name>, from the first of the folders that holds it;
-// empty when neither can be read. Without folders: those set above (call
-// inside HookLock, as request handlers run).
-std::string LoadTemplate(std::string_view name);
-std::string LoadTemplate(std::string_view name, std::span<const std::string> folders);
+// empty when neither can be read; then shortage, when given, tells whether a
+// file could not be read for lack of descriptors or memory. Without folders:
+// those set above (call inside HookLock, as request handlers run).
+std::string LoadTemplate(std::string_view name, bool* shortage = nullptr);
+std::string LoadTemplate(std::string_view name, std::span<const std::string> folders,
+                         bool* shortage = nullptr);
 
 }  // namespace palvex

@@ -163,6 +163,47 @@ TEST(ImageDecode, OversizedAndUnknownPicturesAreRefused) {
     EXPECT_FALSE(DecodeImage({}));
 }
 
+TEST(ImageDecode, JpegScaleIsTheLargestReductionLeavingTwiceTheEdge) {
+    struct Case {
+        long long width, height;
+        int fitEdge, eighths;
+    } cases[] = {
+        {4000, 3000, 160, 1},  // 500 x 375 still holds 2 x 160
+        {3000, 4000, 160, 1},  // portrait alike
+        {4000, 3000, 320, 2},  // 1000 wide; 1/8 would leave 500 < 640
+        {1000, 800, 100, 2},   // 250 >= 200, while 125 would not do
+        {1000, 800, 62, 1},    // 125 >= 124
+        {300, 200, 200, 8},    // a mild reduction decodes whole
+        {100, 80, 100, 8},     // fits already
+        {4000, 3000, 0, 8},    // no edge: full size
+        {32767, 1, 20, 1},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(JpegScaleEighths(c.width, c.height, c.fitEdge), c.eighths)
+            << c.width << "x" << c.height << " fit " << c.fitEdge;
+}
+
+// A reduced decode must keep geometry and colours: each output pixel stands
+// for the middle of its 8 x 8 block of the smooth picture.
+TEST(ImageDecode, JpegDecodesAtReducedScaleWithItsColours) {
+    const TBitmap picture = testing::SmoothPicture(640, 480);
+    const std::vector<uint8_t> file = Bytes(EncodeJpeg(picture, 95));
+    const std::optional<TBitmap> small = DecodeJpeg(file, 40);
+    ASSERT_TRUE(small);
+    ASSERT_EQ(small->Width(), 80);
+    ASSERT_EQ(small->Height(), 60);
+    for (int y = 0; y < 60; y += 7)
+        for (int x = 0; x < 80; x += 9) {
+            const uint8_t* want = picture.Pixel(8 * x + 4, 8 * y + 4);
+            const uint8_t* got = small->Pixel(x, y);
+            for (int c = 0; c < 3; ++c)
+                EXPECT_NEAR(got[c], want[c], 8) << x << "," << y << " channel " << c;
+        }
+    const std::optional<TBitmap> whole = DecodeImage(file);
+    ASSERT_TRUE(whole);
+    EXPECT_EQ(whole->Width(), 640);
+}
+
 TEST(ImageDecode, LoadsFromWidePathAndDeclinesMissingFiles) {
     const std::string path = ScratchPath("b\xC3\xBCld.png");
     const TBitmap picture = TestPicture(5, 3);

@@ -4,6 +4,7 @@
 #include <png.h>
 #include <tiffio.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -19,6 +20,19 @@ TBitmap TestPicture(int width, int height) {
             uint8_t* p = b.Pixel(x, y);
             p[0] = static_cast<uint8_t>(16 * x), p[1] = static_cast<uint8_t>(20 * y);
             p[2] = static_cast<uint8_t>(x + y);
+        }
+    return b;
+}
+
+TBitmap SmoothPicture(int width, int height) {
+    TBitmap b;
+    b.Create(width, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            uint8_t* p = b.Pixel(x, y);
+            p[0] = static_cast<uint8_t>(255 * x / std::max(width - 1, 1));
+            p[1] = static_cast<uint8_t>(255 * y / std::max(height - 1, 1));
+            p[2] = 128;
         }
     return b;
 }

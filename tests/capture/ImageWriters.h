@@ -12,6 +12,9 @@ namespace palvex::testing {
 
 // A picture whose pixels all differ: blue = 16x, green = 20y, red = x + y.
 TBitmap TestPicture(int width, int height);
+// A smooth picture, as a camera would see it: blue rises from left to right,
+// green from top to bottom, red is constant 128.
+TBitmap SmoothPicture(int width, int height);
 bool SamePixelsWithin(const TBitmap& a, const TBitmap& b, int tolerance);
 
 std::vector<uint8_t> WritePng(const TBitmap& bitmap);

@@ -66,6 +66,29 @@ TEST_F(Thumbnail, LargeBmpBecomesJpegFittingTheEdge) {
     }
 }
 
+// Camera pictures take the reduced JPEG decode; the thumbnail still fits the
+// edge exactly and shows the picture's colours at its corners.
+TEST_F(Thumbnail, CameraJpegFitsTheEdgeWithItsColours) {
+    const TBitmap picture = testing::SmoothPicture(1600, 1200);
+    const std::string file = EncodeJpeg(picture, 90);
+    const std::u16string path = Put("photo.jpg", {file.begin(), file.end()});
+    std::string jpeg;
+    ASSERT_EQ(MakeThumbnail(path, u"100", static_cast<long long>(file.size()), jpeg),
+              TThumbnailOutcome::Jpeg);
+    const std::optional<TBitmap> thumb =
+        DecodeJpeg({reinterpret_cast<const uint8_t*>(jpeg.data()), jpeg.size()});
+    ASSERT_TRUE(thumb);
+    EXPECT_EQ(thumb->Width(), 100);
+    EXPECT_EQ(thumb->Height(), 75);
+    const struct { int x, y; } corners[] = {{0, 0}, {99, 0}, {0, 74}, {99, 74}};
+    for (const auto& c : corners) {
+        const uint8_t* want = picture.Pixel(c.x * 1600 / 100 + 8, c.y * 1200 / 75 + 8);
+        const uint8_t* got = thumb->Pixel(c.x, c.y);
+        for (int ch = 0; ch < 3; ++ch)
+            EXPECT_NEAR(got[ch], want[ch], 16) << c.x << "," << c.y << " channel " << ch;
+    }
+}
+
 TEST_F(Thumbnail, ServesTheFileWhenNoThumbnailIsWantedOrItWouldNotBeSmaller) {
     const std::vector<uint8_t> png = testing::WritePng(testing::TestPicture(8, 8));
     const std::u16string path = Put("small.png", png);

@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to the image decoders: first through the signature
 // dispatch, then to every decoder directly, so a file that claims one format
-// but holds another still reaches each parser.
+// but holds another still reaches each parser; JPEG also at a reduced scale.
 
 #include <cstddef>
 #include <cstdint>
@@ -14,6 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     (void)palvex::DecodeImage(file);
     (void)palvex::DecodeBmp(file);
     (void)palvex::DecodeJpeg(file);
+    (void)palvex::DecodeJpeg(file, 20);  // the reduced decode of thumbnails
     (void)palvex::DecodePng(file);
     (void)palvex::DecodeGif(file);
     (void)palvex::DecodeTiff(file);

@@ -3,13 +3,19 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <fstream>
 #include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 
+#include "common/Codecs.h"
+#include "server/HeadReaders.h"
 #include "server/HttpServer.h"
+#include "server/RequestReader.h"
 #include "server/Response.h"
 #include "support/TestServer.h"
 
@@ -167,6 +173,83 @@ TEST_F(HttpServerTest, PostBodyInTwoPacketsAndEarlyHalfClose) {
     EXPECT_TRUE(test::ReadAll(s).starts_with("HTTP/1.0 200 Ok"));
     close(s);
     EXPECT_EQ(SeenBody(), "1234");
+}
+
+TEST_F(HttpServerTest, OneAddressHoldsOnlySoManySlowHeads) {
+    constexpr uint32_t kSlow = 0x7F000007, kOther = 0x7F000008;  // 127.0.0.7 and .8
+    THttpServer& server = StartTestServer(TestHandler, nullptr, 20);
+    const auto full = [&](uint32_t from) {
+        return Exchange(server.Port, "GET / HTTP/1.0\r\n\r\n", from);
+    };
+    // Waits until the server reads n heads from the slow address.
+    const auto reading = [](uint32_t n) {
+        const auto deadline = std::chrono::steady_clock::now() + 20s;
+        while (HeadReaders().Count(ParseIPv4("127.0.0.7")) < n &&
+               std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(2ms);
+    };
+    std::vector<int> slow;
+    for (uint32_t i = 1; i <= kMaxHeadReadersPerAddress; ++i) {
+        slow.push_back(test::Connect(server.Port, kSlow));
+        ASSERT_TRUE(test::SendAll(slow.back(), "GET / HTTP/1.0\r\n")) << i;
+        if (i % 16 == 0) reading(i);  // a few at a time, as the listen backlog is short
+    }
+    // One more from that address is closed without an answer; others are served.
+    EXPECT_EQ(full(kSlow), "");
+    EXPECT_TRUE(full(kOther).starts_with("HTTP/1.0 200 Ok"));
+    // A slow head that ends frees its place.
+    ASSERT_TRUE(test::SendAll(slow.front(), "\r\n"));
+    EXPECT_TRUE(test::ReadAll(slow.front()).starts_with("HTTP/1.0 200 Ok"));
+    EXPECT_TRUE(full(kSlow).starts_with("HTTP/1.0 200 Ok"));
+    for (int s : slow)
+        close(s);
+    StopServer(server);
+}
+
+// Resident memory of this process in KiB.
+long ResidentKiB() {
+    std::ifstream status("/proc/self/status");
+    std::string key;
+    long value = 0;
+    while (status >> key) {
+        if (key == "VmRSS:") {
+            status >> value;
+            return value;
+        }
+    }
+    return 0;
+}
+
+TEST_F(HttpServerTest, HugeBodyIsReadWholeButOnlyItsFirstMegabyteKept) {
+    constexpr size_t kChunk = 65536, kChunks = 3200;  // 200 MiB
+    std::string chunk(kChunk, '\0');
+    for (size_t i = 0; i < kChunk; ++i)
+        chunk[i] = static_cast<char>('a' + i % 26);
+    const long before = ResidentKiB();
+    std::atomic<long> peak{before};
+    std::atomic<bool> sending{true};
+    std::thread sampler([&] {
+        while (sending) {
+            peak = std::max(peak.load(), ResidentKiB());
+            std::this_thread::sleep_for(5ms);
+        }
+    });
+    const int s = test::Connect(server_->Port);
+    bool sent = test::SendAll(
+        s, "POST / HTTP/1.0\r\nContent-Length: " + std::to_string(kChunk * kChunks) + "\r\n\r\n");
+    for (size_t i = 0; i < kChunks && sent; ++i)
+        sent = test::SendAll(s, chunk);
+    const std::string answer = test::ReadAll(s);
+    close(s);
+    sending = false;
+    sampler.join();
+    EXPECT_TRUE(sent);
+    EXPECT_TRUE(answer.starts_with("HTTP/1.0 200 Ok")) << answer.substr(0, 100);
+    const std::string body = SeenBody();
+    ASSERT_EQ(body.size(), kMaxBodyInMemory);
+    EXPECT_EQ(body.substr(0, kChunk), chunk);
+    EXPECT_EQ(body.substr(kMaxBodyInMemory - kChunk), chunk);
+    EXPECT_LT(peak - before, 64 * 1024) << "KiB more while the body came";
 }
 
 TEST_F(HttpServerTest, LargeBodyArrivesWhole) {

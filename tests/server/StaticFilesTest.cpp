@@ -14,6 +14,7 @@
 #include "server/RequestPath.h"
 #include "server/Response.h"
 #include "server/StaticFiles.h"
+#include "support/NoFreeDescriptors.h"
 #include "support/TempDir.h"
 #include "support/TestServer.h"
 
@@ -122,6 +123,30 @@ TEST(FileNames, ForbiddenAndImageNames) {
         EXPECT_TRUE(IsImageExtension(ext));
     for (const char16_t* ext : {u"", u".", u".svg", u".jpgx"})
         EXPECT_FALSE(IsImageExtension(ext));
+}
+
+TEST(StaticFiles, OutOfDescriptorsExistingFilesAnswerOverloadNotMissing) {
+    test::TempDir root;
+    root.Write("a.txt", "hello");
+    root.Write("sub/index.html", "<p>sub</p>");
+    root.MakeDir("nodir");
+    const auto serve = [&](const std::string& target) {
+        Conn t;
+        t.server.Root = Utf8ToWide(root.Path());
+        t.server.IndexName = "index.html";
+        ParseHead(t.conn, "GET " + target + " HTTP/1.0");
+        DispatchRequest(t.conn);
+        return t.conn.Status;
+    };
+    {
+        test::NoFreeDescriptors exhausted;
+        EXPECT_EQ(serve("/a.txt"), rsOverload);
+        EXPECT_EQ(serve("/sub/"), rsOverload);
+        EXPECT_EQ(serve("/missing.txt"), rsNotFound);
+        EXPECT_EQ(serve("/nodir/"), rsForbidden);  // no index document there anyway
+    }
+    EXPECT_EQ(serve("/a.txt"), rsOk);
+    EXPECT_EQ(serve("/sub/"), rsOk);
 }
 
 std::string Digits(size_t n) {

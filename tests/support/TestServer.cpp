@@ -46,8 +46,10 @@ THttpServer& StartTestServer(THook onRequest, THook onRequestParsed, uint32_t id
     return *server;
 }
 
-int Connect(uint16_t port, uint32_t source) {
+int Connect(uint16_t port, uint32_t source, int receiveBuffer) {
     const int s = socket(AF_INET, SOCK_STREAM, 0);
+    if (receiveBuffer > 0)
+        setsockopt(s, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
     if (source != 0) {
         sockaddr_in from{};
         from.sin_family = AF_INET;
@@ -110,12 +112,7 @@ void SplitAnswer(const std::string& answer, std::string& head, std::string& body
 }
 
 bool WaitIdle(const THttpServer& server, std::chrono::milliseconds timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (ConnectionCount(server) > 0) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return true;
+    return WaitUntil([&] { return ConnectionCount(server) == 0; }, timeout);
 }
 
 }  // namespace palvex::test

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <csignal>
 #include <filesystem>
 #include <mutex>
 #include <string>
@@ -76,15 +79,19 @@ TEST_F(ChatLogTest, LinesWaitFiveMinutesOrSixteenKilobytes) {
     EXPECT_EQ(OpenLogBuffer(dir.Path() + "c.log", "", ""), slot);
 }
 
-TEST_F(ChatLogTest, UnwritableFolderKeepsLinesBoundedAndServingGoesOn) {
+std::vector<std::string> g_reports;
+void RecordReport(const std::string& message) {
+    g_reports.push_back(message);
+}
+
+TEST_F(ChatLogTest, UnwritableFolderIsReportedOnceAndItsLinesWrittenLater) {
+    g_reports.clear();
+    OnLogWriteFailure = RecordReport;
     // A regular file where the folder should be makes every write fail, even as root.
     dir.Write("blocked", "file");
     SetChatLogFolder(dir.Path() + "blocked/");
     const TSystemTime local = GetLocalTimeNow();
     AddChatMessageAt(u"Bo", u"kept", GetSystemTimeUtc(), local);
-    ASSERT_GE(ChatLogIndex, 0);
-    const int slot = ChatLogIndex;
-    EXPECT_NE(LogBuffers[slot].Pending.find(";Bo;kept\r\n"), std::string::npos);
     {
         THttpServer server;
         THttpServerThread conn{server, -1, 0};
@@ -92,18 +99,56 @@ TEST_F(ChatLogTest, UnwritableFolderKeepsLinesBoundedAndServingGoesOn) {
         ChatRequest(conn, u"*chat\\messages.html");
         EXPECT_NE(conn.ResponseBody.find("<td>kept</td>"), std::string::npos);
     }
-    // Failing writes keep at most 64 KiB waiting.
-    const std::string line(1000, 'x');
-    for (int i = 0; i < 70; ++i) {
-        AppendLogLine(slot, line, At(2024, 1, 2, 0, 0, i));
-        ASSERT_LE(LogBuffers[slot].Pending.size(), kLogDropBytes + line.size() + 2) << i;
-    }
-    // Once writable again, what waits goes out with the next due write.
+    AddChatMessageAt(u"Bo", u"second", GetSystemTimeUtc(), local);
+    ASSERT_EQ(g_reports.size(), 1u);
+    EXPECT_NE(g_reports[0].find(ChatLogFileName(local)), std::string::npos) << g_reports[0];
+    // Once writable, the next message writes everything that waited.
     std::filesystem::remove(dir.Path() + "blocked");
-    AppendLogLine(slot, "later", At(2024, 1, 20, 0, 0, 0));
-    const std::string written = dir.Read(ChatLogFileName(local).substr(dir.Path().size()));
-    EXPECT_EQ(written.substr(written.size() - 7), "later\r\n");
-    EXPECT_TRUE(LogBuffers[slot].Pending.empty());
+    AddChatMessageAt(u"Bo", u"third", GetSystemTimeUtc(), local);
+    const std::string written = test::TempDir::ReadFile(ChatLogFileName(local));
+    EXPECT_TRUE(written.starts_with(kHeader)) << written;
+    for (const char* text : {";Bo;kept\r\n", ";Bo;second\r\n", ";Bo;third\r\n"})
+        EXPECT_NE(written.find(text), std::string::npos) << text;
+    EXPECT_EQ(g_reports.size(), 1u);
+    OnLogWriteFailure = nullptr;
+}
+
+TEST_F(ChatLogTest, FailingWritesKeepTheNewestMegabyteAndReportWhatWasLost) {
+    g_reports.clear();
+    OnLogWriteFailure = RecordReport;
+    dir.Write("blocked", "file");
+    const int slot = OpenLogBuffer(dir.Path() + "blocked/x.log", "H\n", "\n");
+    const std::string line(999, 'x');
+    for (int i = 0; i < 1100; ++i) {
+        AppendLogLine(slot, line + std::to_string(i % 10), At(2024, 1, 2, 0, 0, 0));
+        ASSERT_LE(LogBuffers[slot].Pending.size(), kLogKeepBytes) << i;
+    }
+    EXPECT_EQ(LogBuffers[slot].LostLines, 1100 - kLogKeepBytes / 1001);
+    ASSERT_EQ(g_reports.size(), 1u);
+    // At the end lines that still cannot be written are reported, not dropped quietly.
+    FlushAllLogBuffers();
+    ASSERT_EQ(g_reports.size(), 2u);
+    EXPECT_EQ(g_reports[1], "Chat-Log: 1100 Zeilen verloren (" + dir.Path() + "blocked/x.log)");
+    OnLogWriteFailure = nullptr;
+}
+
+TEST_F(ChatLogTest, AWriteCutShortLeavesNoPartAndTheRetryWritesEachLineOnce) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    const std::string path = dir.Path() + "log.txt";
+    const int slot = OpenLogBuffer(path, "H\n", "\n");
+    AppendLogLine(slot, "first", At(2024, 1, 2, 0, 0, 0));
+    ASSERT_EQ(dir.Read("log.txt"), "H\nfirst\n");
+    // A file size limit stands in for a full disk: the write stops part-way.
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit small = saved;
+    small.rlim_cur = 20;
+    setrlimit(RLIMIT_FSIZE, &small);
+    AppendLogLine(slot, "a line that does not fit", At(2024, 1, 2, 0, 10, 0));
+    setrlimit(RLIMIT_FSIZE, &saved);
+    EXPECT_EQ(dir.Read("log.txt"), "H\nfirst\n");
+    AppendLogLine(slot, "next", At(2024, 1, 2, 0, 10, 1));
+    EXPECT_EQ(dir.Read("log.txt"), "H\nfirst\na line that does not fit\nnext\n");
 }
 
 }  // namespace

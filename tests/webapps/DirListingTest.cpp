@@ -11,6 +11,7 @@
 #include "common/TextConv.h"
 #include "server/RequestParser.h"
 #include "server/ServerThread.h"
+#include "support/NoFreeDescriptors.h"
 #include "support/TempDir.h"
 
 namespace palvex {
@@ -193,6 +194,27 @@ TEST_F(ListingFixture, CacheStaysBoundedUnderALinkLoop) {
     EXPECT_GT(KnownDirEntryCount(), kMaxKnownDirEntries - 1100);
     // A folder pushed out of the cache is scanned again and listed whole.
     EXPECT_THAT(Page("/?first=1000", u"loop\\a\\"), HasSubstr(">f999</a>"));
+}
+
+TEST_F(ListingFixture, OutOfDescriptorsAFolderAnswersOverloadAndIsReadLater) {
+    dir.Write("pics/a.jpg", "x");
+    dir.Write("pics/.FileInfo", "<Folder><title>Fotos</title></Folder>");
+    dir.Write("other/b.txt", "x");
+    ASSERT_NE(Page("/", u"other\\"), "404");
+    {
+        test::NoFreeDescriptors exhausted;
+        THttpServer server;
+        for (const char16_t* folder : {u"pics\\", u"other\\"}) {
+            THttpServerThread conn{server, -1, 0};
+            ParseHead(conn, "GET / HTTP/1.0");
+            FindKnownDir(Root(), u"other\\")->ScanTime = 0;  // due for a rescan
+            EXPECT_FALSE(listing.ListDirectory(conn, Root(), folder, false));
+            EXPECT_EQ(conn.Status, rsOverload) << WideToUtf8(folder);
+        }
+    }
+    // The description was not taken for missing while the descriptors ran out.
+    EXPECT_THAT(Page("/", u"pics\\"), HasSubstr("<title>Fotos, Index of /pics/</title>"));
+    EXPECT_THAT(Page("/", u"other\\"), HasSubstr(">b.txt</a>"));
 }
 
 TEST_F(ListingFixture, FolderWithoutEntriesAnswersNotFound) {

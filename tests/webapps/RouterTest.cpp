@@ -9,6 +9,7 @@
 #include "config/ProgramPaths.h"
 #include "server/RequestParser.h"
 #include "server/ServerThread.h"
+#include "support/NoFreeDescriptors.h"
 #include "support/TempDir.h"
 
 namespace palvex {
@@ -109,6 +110,27 @@ TEST(Router, TemplatesComeFromSystemBeforeSystemTemplates) {
     EXPECT_EQ(LoadTemplate("dir.css", ProgramFileFolders(paths)), "templates");
     dir.Write("bin/System/dir.css", "own");
     EXPECT_EQ(LoadTemplate("dir.css", ProgramFileFolders(paths)), "own");
+}
+
+TEST(Router, TemplatesThatCannotBeReadForLackOfDescriptorsAreNotServedEmpty) {
+    test::TempDir dir;
+    dir.Write("System/dir.css", "css");
+    dir.Write("System/folder.gif", "GIF89a-icon");
+    SetTemplateFolders({dir.Path()});
+    const auto serve = [](const std::u16string& name) {
+        Conn t("/*extra/x");
+        ServeExtra(t.conn, u"*extra\\" + name);
+        return std::make_pair(t.conn.Status, t.conn.ResponseBody);
+    };
+    {
+        test::NoFreeDescriptors exhausted;
+        for (const char16_t* name : {u"dir.css", u"folder.gif"})
+            EXPECT_EQ(serve(name), std::make_pair(uint8_t{rsOverload}, ""s)) << WideToUtf8(name);
+        // A template that is not there is still no fault.
+        EXPECT_EQ(serve(u"dir.js"), std::make_pair(uint8_t{rsOk}, ""s));
+    }
+    EXPECT_EQ(serve(u"dir.css"), std::make_pair(uint8_t{rsOk}, "css"s));
+    SetTemplateFolders({});
 }
 
 // The shipped templates: what the listing page relies on is there, and the
