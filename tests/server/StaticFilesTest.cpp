@@ -353,7 +353,7 @@ TEST_F(StaticFilesHttp, StopWithTwoHundredConnectionsOpen) {
     const auto start = std::chrono::steady_clock::now();
     StopServer(*server_);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(7));
-    EXPECT_EQ(ConnectionCount(*server_), 0u);
+    EXPECT_EQ(detail::ConnectionCount(*server_), 0u);
     for (int s : clients)
         close(s);
 }
