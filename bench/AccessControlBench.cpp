@@ -9,6 +9,7 @@
 #include "common/Codecs.h"
 #include "config/IpFilter.h"
 #include "server/AccessControl.h"
+#include "server/RequestParser.h"
 #include "server/ServerThread.h"
 
 namespace palvex {

@@ -10,6 +10,7 @@
 
 #include "common/SystemTime.h"
 #include "common/TextConv.h"
+#include "server/RequestParser.h"
 #include "server/ServerThread.h"
 #include "webapps/DirListing.h"
 

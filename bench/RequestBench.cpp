@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include "common/Codecs.h"
+#include "server/RequestParser.h"
 #include "server/ServerThread.h"
 
 namespace palvex {

@@ -17,9 +17,9 @@
 #include "config/PathOps.h"
 #include "config/Settings.h"
 #include "server/HttpServer.h"
+#include "server/LogBuffer.h"
 #include "server/LogText.h"
 #include "server/ServerThread.h"
-#include "webapps/ChatLog.h"
 
 namespace palvex {
 

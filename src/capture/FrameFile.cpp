@@ -59,7 +59,7 @@ void TFrameFile::Lay(std::span<const uint8_t> header, uint32_t imageBytes) {
 bool TFrameFile::StoreFrame(std::span<const uint8_t> frame) {
     const std::span<uint8_t> pixels = std::span(file_).subspan(pixelStart_);
     if (kind_ == kFrameNone) return false;
-    if (kind_ != kFrameRgb) return ConvertFrame(kind_, frame, pixels, height_, width_);
+    if (kind_ != kFrameRgb) return ConvertFrame(kind_, frame, pixels, width_, height_);
     if (frame.size() < pixels.size()) return false;
     std::memcpy(pixels.data(), frame.data(), pixels.size());
     return true;

@@ -169,7 +169,7 @@ size_t RawFrameBytes(uint8_t kind, int width, int height) {
 }
 
 bool ConvertFrame(uint8_t kind, std::span<const uint8_t> source, std::span<uint8_t> destination,
-                  int height, int width) {
+                  int width, int height) {
     const size_t need = RawFrameBytes(kind, width, height);
     if (need == 0 || source.size() < need ||
         destination.size() < static_cast<size_t>(width) * height * kDestBytesPerPixel)

@@ -47,6 +47,6 @@ size_t RawFrameBytes(uint8_t kind, int width, int height);
 // area of width x height; false for other kinds, bad sizes, or a source or
 // destination that is too short. A trailing partial pixel group is left as is.
 bool ConvertFrame(uint8_t kind, std::span<const uint8_t> source, std::span<uint8_t> destination,
-                  int height, int width);
+                  int width, int height);
 
 }  // namespace palvex

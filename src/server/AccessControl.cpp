@@ -8,6 +8,7 @@
 #include "common/TextConv.h"
 #include "server/AuthThrottle.h"
 #include "server/ClientTable.h"
+#include "server/RequestParser.h"
 #include "server/ServerThread.h"
 
 namespace palvex {

@@ -1,8 +1,7 @@
-// The three small GIF images the built-in pages use: a transparent blank,
-// a solid colour chosen by the "c" parameter, and the thumbnail placeholder.
+#include "server/BuiltinImages.h"
 
 #include "common/Codecs.h"
-#include "server/StaticFiles.h"
+#include "server/RequestParser.h"
 
 namespace palvex {
 

@@ -1,6 +1,4 @@
-// Streams an open file: small files inside the handler, large ones chunk by
-// chunk after it, outside HookLock. Without a speed limit the body after the
-// first chunk goes from the file to the socket directly (sendfile).
+#include "server/FileSender.h"
 
 #include <sys/sendfile.h>
 #include <unistd.h>
@@ -8,7 +6,6 @@
 #include <cerrno>
 
 #include "server/Response.h"
-#include "server/StaticFiles.h"
 
 namespace palvex {
 
@@ -17,11 +14,6 @@ namespace {
 // Bytes handed to one sendfile call; a non-blocking call takes only what the
 // socket has room for anyway, so this bounds nothing but very fast peers.
 constexpr size_t kDirectSendBytes = 2 * 1024 * 1024;
-
-void CloseFile(THttpServerThread& conn) {
-    if (conn.FileHandle >= 0) close(conn.FileHandle);
-    conn.FileHandle = -1;
-}
 
 // Reads up to n bytes at the current position; -1 on a read error.
 ssize_t ReadChunk(int fd, std::string& into, size_t n) {
@@ -82,15 +74,20 @@ TDirect SendDirect(THttpServerThread& conn, uint64_t& remaining) {
 
 }  // namespace
 
+void CloseServedFile(THttpServerThread& conn) {
+    if (conn.FileHandle >= 0) close(conn.FileHandle);
+    conn.FileHandle = -1;
+}
+
 void SendFileData(THttpServerThread& conn) {
     if (conn.FileHandle < 0) return;
     if (conn.Method == kMethodHead) {
-        CloseFile(conn);
+        CloseServedFile(conn);
         conn.SendLength = 0;
         return;
     }
     if (conn.RangeStart >= 1 && lseek(conn.FileHandle, conn.RangeStart, SEEK_SET) < 0) {
-        CloseFile(conn);
+        CloseServedFile(conn);
         return;
     }
     uint64_t remaining = conn.SendLength;
@@ -115,7 +112,7 @@ void SendFileData(THttpServerThread& conn) {
         if (remaining > 0) SendResponse(conn, false);
         if (conn.Abort) break;
     }
-    CloseFile(conn);
+    CloseServedFile(conn);
 }
 
 }  // namespace palvex

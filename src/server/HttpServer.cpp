@@ -12,6 +12,7 @@
 
 #include "server/ConnectionThreads.h"
 #include "server/LingeringClose.h"
+#include "server/MimeTypes.h"
 #include "server/ServerThread.h"
 
 namespace palvex {
@@ -37,7 +38,7 @@ constexpr auto kThreadsEndWait = std::chrono::milliseconds(1000);
 bool StartOnPort(THttpServer& server, uint16_t port, THook onRequest, THook onBodyData,
                  THook onRequestParsed, int* error) {
     server.Port = port;
-    const int listener = OpenListener(port, server.BindAddress, error);
+    const int listener = detail::OpenListener(port, server.BindAddress, error);
     if (listener < 0) return false;
     auto run = std::make_shared<TConnectionList>();
     run->ListenSocket = listener;
@@ -47,10 +48,7 @@ bool StartOnPort(THttpServer& server, uint16_t port, THook onRequest, THook onBo
     const size_t slash = server.ServerName.find('/');
     if (slash == std::string::npos || slash == 0) server.ServerName.clear();
     if (server.IndexName.empty()) server.IndexName = "index.html";
-    std::string mime;
-    for (char c : server.MimeTypes)
-        if (static_cast<unsigned char>(c) > 32) mime += (c >= 'A' && c <= 'Z') ? char(c | 0x20) : c;
-    server.MimeTypes = mime;
+    server.MimeTypes = NormalizeMimeTypes(server.MimeTypes);
     server.Connections = run;
     server.Active = true;
     if (!StartConnectionThreads(server, run)) {
@@ -88,6 +86,8 @@ THttpServer& GlobalServer() {
     return *server;
 }
 
+namespace detail {
+
 int OpenListener(uint16_t port, uint32_t bindAddress, int* error) {
     const int s = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (s < 0) {
@@ -113,6 +113,8 @@ int OpenListener(uint16_t port, uint32_t bindAddress, int* error) {
     return s;
 }
 
+}  // namespace detail
+
 bool StartServer(THttpServer& server, uint16_t port, bool retryPorts, THook onRequest,
                  THook onBodyData, THook onRequestParsed) {
     if (server.Active) return true;
@@ -128,6 +130,8 @@ bool StartServer(THttpServer& server, uint16_t port, bool retryPorts, THook onRe
                              onRequestParsed, nullptr);
     return false;
 }
+
+namespace detail {
 
 size_t ConnectionCount(const THttpServer& server) {
     const std::shared_ptr<TConnectionList> list = server.Connections;
@@ -153,6 +157,8 @@ void AbortAllConnections(THttpServer& server) {
         conn->Abort = true;
 }
 
+}  // namespace detail
+
 void StopServer(THttpServer& server) {
     if (!server.Active) return;
     server.Active = false;
@@ -162,9 +168,9 @@ void StopServer(THttpServer& server) {
     run->Stop.Raise();
     shutdown(run->ListenSocket, SHUT_RDWR);
     CutLingeringCloses();
-    if (!WaitForConnections(server, kStopWaitSeconds)) {
-        AbortAllConnections(server);
-        WaitForConnections(server, kStopWaitSeconds);
+    if (!detail::WaitForConnections(server, kStopWaitSeconds)) {
+        detail::AbortAllConnections(server);
+        detail::WaitForConnections(server, kStopWaitSeconds);
     }
     WaitForConnectionThreads(*run, kThreadsEndWait);
     server.ListenSocket = -1;

@@ -91,10 +91,12 @@ bool StartServer(THttpServer& server, uint16_t port, bool retryPorts, THook onRe
 void StopServer(THttpServer& server);
 
 // Inner operations, public for tests.
+namespace detail {
 int OpenListener(uint16_t port, uint32_t bindAddress, int* error = nullptr);
 bool WaitForConnections(THttpServer& server, int seconds);
 void AbortAllConnections(THttpServer& server);
 // Number of live connections.
 size_t ConnectionCount(const THttpServer& server);
+}  // namespace detail
 
 }  // namespace palvex

@@ -1,12 +1,10 @@
-// Parsing the request head, and the operations request handlers use to read
-// the request and write their answer.
+#include "server/RequestParser.h"
 
 #include <algorithm>
 #include <limits>
 
 #include "common/Codecs.h"
 #include "common/TextConv.h"
-#include "server/ServerThread.h"
 
 namespace palvex {
 

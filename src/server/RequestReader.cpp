@@ -1,5 +1,4 @@
-// Reading one request from the socket: the head within its limits and
-// time-outs, then the body, optionally into an upload file.
+#include "server/RequestReader.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -12,7 +11,7 @@
 
 #include "common/FileIo.h"
 #include "server/HeadReaders.h"
-#include "server/ServerThread.h"
+#include "server/RequestParser.h"
 #include "server/StopSignal.h"
 
 namespace palvex {

@@ -10,7 +10,7 @@
 
 #include "common/SystemTime.h"
 #include "server/AuthThrottle.h"
-#include "server/StaticFiles.h"
+#include "server/FileSender.h"
 #include "server/StopSignal.h"
 
 namespace palvex {

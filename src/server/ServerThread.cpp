@@ -6,6 +6,7 @@
 
 #include "common/Codecs.h"
 #include "server/LingeringClose.h"
+#include "server/RequestReader.h"
 #include "server/Response.h"
 
 namespace palvex {

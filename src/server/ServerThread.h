@@ -113,33 +113,6 @@ class THttpServerThread {
 // The connection thread: read, answer, close gracefully, final notification.
 void RunConnection(std::unique_ptr<THttpServerThread> conn);
 
-// At most this much of a request body is kept (RequestBody); the rest is
-// read and dropped. The chat needs a few kilobytes.
-constexpr size_t kMaxBodyInMemory = 1024 * 1024;
-
-// Reads and parses the request; true when it is to be answered.
-bool ReadRequest(THttpServerThread& conn);
-// Parses the head text (without the blank line): Headers, Method, RequestURI,
-// ContentLength, ClientIP, the server's header hook, then the request-parsed
-// hook.
-void ParseHead(THttpServerThread& conn, std::string_view head);
-// Method value of a request-line token.
-uint8_t MethodOf(std::string_view token);
-// ClientIP from "X-Forwarded-For" unless private or invalid, else PeerIP.
-uint32_t ComputeClientIP(const THttpServerThread& conn);
-
-// Operations for request handlers.
-std::string GetHeader(const THttpServerThread& conn, std::string_view name);
-// The If-Modified-Since date without what follows a ";" (old clients add
-// "; length=..."), to compare with the Last-Modified text sent.
-std::string GetIfModifiedSince(const THttpServerThread& conn);
-std::string GetQuery(const THttpServerThread& conn);
-std::u16string GetQueryW(const THttpServerThread& conn);
-std::string GetCredentials(const THttpServerThread& conn);
-std::u16string GetFormText(const THttpServerThread& conn, bool utf8);
-void AppendBody(THttpServerThread& conn, std::string_view bytes);
-void AppendBodyUtf8(THttpServerThread& conn, std::u16string_view text);
-
 // True once the connection is aborted or its server run stopped.
 bool ConnectionStopped(const THttpServerThread& conn);
 // The descriptor that turns readable when the connection's run stops (-1

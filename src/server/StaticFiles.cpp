@@ -11,9 +11,12 @@
 #include "common/Paths.h"
 #include "common/TextConv.h"
 #include "server/AccessControl.h"
+#include "server/BuiltinImages.h"
 #include "server/DirectoryListingBase.h"
+#include "server/FileSender.h"
 #include "server/MimeTypes.h"
 #include "server/RealLocation.h"
+#include "server/RequestParser.h"
 #include "server/RequestPath.h"
 #include "server/Response.h"
 
@@ -27,11 +30,6 @@ namespace {
 constexpr size_t kMaxContentType = 63;
 constexpr size_t kMaxLastModified = 31;
 constexpr size_t kMaxExtensionChars = 7;
-
-void CloseServedFile(THttpServerThread& conn) {
-    if (conn.FileHandle >= 0) close(conn.FileHandle);
-    conn.FileHandle = -1;
-}
 
 // Browsers send typed names as UTF-8 escapes, which decode to one Latin-1
 // character per byte; when that names nothing, try the UTF-8 reading.

@@ -9,21 +9,6 @@
 
 namespace palvex {
 
-constexpr size_t kFileChunkBytes = 32768;
-
-// Reads the open file chunk by chunk and sends every chunk but the last,
-// which stays in ResponseBody for the final send.
-void SendFileData(THttpServerThread& conn);
-
-// Built-in images for the extras and thumbnails.
-void SendBlankGif(THttpServerThread& conn);
-void SendColorGif(THttpServerThread& conn);
-void SendTnGif(THttpServerThread& conn);
-
-}  // namespace palvex
-
-namespace palvex {
-
 struct TRequestPath;
 struct TProtectedFolders;
 

@@ -13,7 +13,7 @@
 #include "shell/DesktopServices.h"
 #include "shell/MainWindow.h"
 #include "shell/logic/Translate.h"
-#include "webapps/ChatLog.h"
+#include "server/LogBuffer.h"
 
 namespace palvex {
 

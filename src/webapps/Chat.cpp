@@ -8,8 +8,8 @@
 #include "common/Codecs.h"
 #include "common/TextConv.h"
 #include "server/HttpServer.h"
+#include "server/LogBuffer.h"
 #include "server/Response.h"
-#include "webapps/ChatLog.h"
 
 namespace palvex {
 

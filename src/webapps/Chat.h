@@ -11,7 +11,7 @@
 // Wiring:
 //     router:      ChatRequest(conn, path) for every path below "*chat\"
 //     window:      OnChatMessage = ...;  DeleteChatMessages();
-//     program end: FlushAllLogBuffers() (ChatLog.h) after the server stopped
+//     program end: FlushAllLogBuffers() (server/LogBuffer.h) after the server stopped
 
 #include <cstddef>
 #include <cstdint>

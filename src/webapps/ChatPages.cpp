@@ -5,6 +5,7 @@
 #include "common/Codecs.h"
 #include "common/TextConv.h"
 #include "server/ClientTable.h"
+#include "server/RequestParser.h"
 #include "server/Response.h"
 #include "webapps/Chat.h"
 

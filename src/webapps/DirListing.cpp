@@ -11,6 +11,7 @@
 #include "common/FileIo.h"
 #include "common/Paths.h"
 #include "common/TextConv.h"
+#include "server/RequestParser.h"
 #include "server/ServerThread.h"
 #include "server/StaticFiles.h"
 

@@ -6,6 +6,7 @@
 #include "common/FileIo.h"
 #include "common/Paths.h"
 #include "common/TextConv.h"
+#include "server/BuiltinImages.h"
 #include "server/ServerThread.h"
 
 namespace palvex {

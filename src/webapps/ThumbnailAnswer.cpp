@@ -1,7 +1,7 @@
 #include "webapps/ThumbnailAnswer.h"
 
 #include "capture/Thumbnail.h"
-#include "server/StaticFiles.h"
+#include "server/BuiltinImages.h"
 #include "webapps/DirListing.h"
 
 namespace palvex {

@@ -14,6 +14,7 @@
 #include "common/Codecs.h"
 #include "common/Paths.h"
 #include "common/TextConv.h"
+#include "server/RequestParser.h"
 
 namespace palvex {
 

@@ -87,7 +87,7 @@ TEST(YuvConvert, PackedFormatsPlaceEverySample) {
     };
     for (const Case& t : cases) {
         std::vector<uint8_t> dest(t.width * t.height * 4, 0xAA);
-        ASSERT_TRUE(ConvertFrame(t.kind, t.source, dest, t.height, t.width)) << t.name;
+        ASSERT_TRUE(ConvertFrame(t.kind, t.source, dest, t.width, t.height)) << t.name;
         for (int row = 0; row < t.height; ++row)
             for (int x = 0; x < t.width; ++x)
                 EXPECT_EQ(At(dest, t.width, t.height, x, row), t.rows[row][x])
@@ -99,7 +99,7 @@ TEST(YuvConvert, PlanarFormatsShareChromaOverTheirBlock) {
     // I420 4 x 2: Y plane, then U (2 x 1), then V (2 x 1).
     const std::vector<uint8_t> i420 = {10, 20, 30, 40, 50, 60, 70, 80, 90, 160, 240, 100};
     std::vector<uint8_t> dest(4 * 2 * 4);
-    ASSERT_TRUE(ConvertFrame(kFrameI420, i420, dest, 2, 4));
+    ASSERT_TRUE(ConvertFrame(kFrameI420, i420, dest, 4, 2));
     EXPECT_EQ(At(dest, 4, 2, 1, 0), Rgb(20, 90, 240));
     EXPECT_EQ(At(dest, 4, 2, 2, 0), Rgb(30, 160, 100));
     EXPECT_EQ(At(dest, 4, 2, 1, 1), Rgb(60, 90, 240));
@@ -126,15 +126,15 @@ TEST(YuvConvert, RejectsShortBuffersAndUnknownKinds) {
     std::vector<uint8_t> shortDest(15);
     EXPECT_FALSE(ConvertFrame(kFrameYuy2, frame, shortDest, 2, 2));
     EXPECT_FALSE(ConvertFrame(kFrameRgb, frame, dest, 2, 2));
-    EXPECT_FALSE(ConvertFrame(kFrameYuy2, frame, dest, 0, 2));
-    EXPECT_FALSE(ConvertFrame(kFrameYuy2, frame, dest, 2, -2));
+    EXPECT_FALSE(ConvertFrame(kFrameYuy2, frame, dest, 2, 0));
+    EXPECT_FALSE(ConvertFrame(kFrameYuy2, frame, dest, -2, 2));
 }
 
 TEST(YuvConvert, TrailingPartialGroupIsLeftUntouched) {
     // Width 5 in Y211: one group of four, then a fifth pixel with no group.
     const std::vector<uint8_t> source(8, 128);
     std::vector<uint8_t> dest(5 * 4, 0xAA);
-    ASSERT_TRUE(ConvertFrame(kFrameY211, source, dest, 1, 5));
+    ASSERT_TRUE(ConvertFrame(kFrameY211, source, dest, 5, 1));
     EXPECT_EQ(At(dest, 5, 1, 3, 0), Rgb(128, 128, 128));
     EXPECT_EQ(dest[4 * 4], 0xAA);
 }

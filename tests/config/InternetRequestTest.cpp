@@ -9,6 +9,7 @@
 #include <chrono>
 
 #include "common/Codecs.h"
+#include "server/RequestParser.h"
 #include "server/ServerThread.h"
 #include "support/TestServer.h"
 
@@ -94,7 +95,7 @@ TEST(InternetRequest, RefusedPortSilentServerAndBadUrlFail) {
 
     // Listening but never accepting: the connection stands, no answer comes.
     const uint16_t port = test::FreePort();
-    const int silent = OpenListener(port, 0x7F000001);
+    const int silent = detail::OpenListener(port, 0x7F000001);
     ASSERT_GE(silent, 0);
     const auto start = std::chrono::steady_clock::now();
     EXPECT_FALSE(InternetRequest("http://127.0.0.1:" + std::to_string(port) + "/", false, true,

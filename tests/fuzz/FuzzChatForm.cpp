@@ -9,6 +9,7 @@
 
 #include "common/TextConv.h"
 #include "server/HttpServer.h"
+#include "server/RequestParser.h"
 #include "server/ServerThread.h"
 #include "webapps/Chat.h"
 

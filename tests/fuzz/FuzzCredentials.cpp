@@ -9,6 +9,7 @@
 
 #include "common/Codecs.h"
 #include "server/AccessControl.h"
+#include "server/RequestParser.h"
 #include "server/ServerThread.h"
 
 using namespace palvex;

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "common/Codecs.h"
+#include "server/RequestParser.h"
 #include "server/RequestPath.h"
 #include "server/ServerThread.h"
 #include "server/StaticFiles.h"

@@ -11,7 +11,7 @@
 #include "common/Codecs.h"
 #include "config/LocalAddresses.h"
 #include "config/Settings.h"
-#include "server/ServerThread.h"
+#include "server/RequestParser.h"
 #include "shell/IpDiscovery.h"
 #include "shell/ShellHooks.h"
 #include "support/GuiTest.h"
@@ -90,7 +90,7 @@ class AddressDiscoveryTest : public QObject {
 
     void SilentServerTimesOutWhileTheWindowStaysResponsive() {
         const uint16_t port = FreePort();
-        const int silent = OpenListener(port, 0x7F000001);  // never accepts
+        const int silent = detail::OpenListener(port, 0x7F000001);  // never accepts
         QVERIFY(silent >= 0);
         GlobalSettings().EchoURL = "http://127.0.0.1:" + std::to_string(port) + "/";
         SetEchoLimits({500ms, 1500ms});

@@ -33,7 +33,7 @@ std::string Arg(const char* key, uint16_t port) {
 // Holds a port on all interfaces as a listener, so the server cannot bind it.
 class TPortBlocker {
   public:
-    explicit TPortBlocker(uint16_t port) : socket_(OpenListener(port, 0)) {}
+    explicit TPortBlocker(uint16_t port) : socket_(detail::OpenListener(port, 0)) {}
     ~TPortBlocker() { Release(); }
     void Release() {
         if (socket_ >= 0) close(socket_);

@@ -7,6 +7,7 @@
 
 #include "common/Codecs.h"
 #include "server/ClientTable.h"
+#include "server/RequestParser.h"
 
 namespace palvex {
 namespace {

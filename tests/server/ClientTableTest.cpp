@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "common/Codecs.h"
+#include "server/RequestParser.h"
 
 namespace palvex {
 namespace {

@@ -109,14 +109,14 @@ TEST(ConnectionThreads, StopWhileClientsKeepComingLeavesNoThread) {
     EXPECT_GT(answered, 0);
     EXPECT_EQ(broken, 0);
     EXPECT_EQ(run->Threads.load(), 0);
-    EXPECT_EQ(ConnectionCount(server), 0u);
+    EXPECT_EQ(detail::ConnectionCount(server), 0u);
 }
 
 TEST(ConnectionThreads, SpareThreadsEndAfterTheirIdleTime) {
     THttpServer& server = StartWith(5, 1);
     const std::shared_ptr<TConnectionList> run = server.Connections;
     const std::vector<int> readers = WaitingReaders(server.Port, 12);
-    ASSERT_TRUE(test::WaitUntil([&] { return ConnectionCount(server) == 12; }, 5s));
+    ASSERT_TRUE(test::WaitUntil([&] { return detail::ConnectionCount(server) == 12; }, 5s));
     EXPECT_GT(run->Threads.load(), 12);  // and one more waits in accept
     for (int s : readers)
         test::SendAll(s, "\r\n");
@@ -136,7 +136,7 @@ TEST(ConnectionThreads, WaitingReadersSleepUntilTheStopWakesThem) {
     THttpServer& server = StartWith(30, 20);
     const std::shared_ptr<TConnectionList> run = server.Connections;
     const std::vector<int> readers = WaitingReaders(server.Port, 100);
-    ASSERT_TRUE(test::WaitUntil([&] { return ConnectionCount(server) == 100; }, 5s));
+    ASSERT_TRUE(test::WaitUntil([&] { return detail::ConnectionCount(server) == 100; }, 5s));
     const long switchesBefore = VoluntarySwitches();
     std::this_thread::sleep_for(1s);
     // Polling every 50 ms would take 2,000 switches here.
@@ -145,7 +145,7 @@ TEST(ConnectionThreads, WaitingReadersSleepUntilTheStopWakesThem) {
     const auto start = std::chrono::steady_clock::now();
     StopServer(server);
     EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
-    EXPECT_EQ(ConnectionCount(server), 0u);
+    EXPECT_EQ(detail::ConnectionCount(server), 0u);
     EXPECT_EQ(run->Threads.load(), 0);
     for (int s : readers)
         EXPECT_EQ(test::ReadAll(s, 2s), "");

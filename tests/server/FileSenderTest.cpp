@@ -102,7 +102,7 @@ TEST_F(FileSender, AbortFromTheProgressHookEndsTheBodyShort) {
 TEST_F(FileSender, AbortActsWhileTheSocketIsFull) {
     const int s = StalledDownload();
     const auto start = std::chrono::steady_clock::now();
-    AbortAllConnections(*server_);
+    detail::AbortAllConnections(*server_);
     EXPECT_TRUE(test::WaitIdle(*server_, 2s));
     EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
     EXPECT_LT(BodyOf(s).size(), kFileBytes);
@@ -130,7 +130,7 @@ TEST_F(FileSender, StopEndsAStalledTransferAtOnce) {
     const auto start = std::chrono::steady_clock::now();
     StopServer(*server_);
     EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
-    EXPECT_EQ(ConnectionCount(*server_), 0u);
+    EXPECT_EQ(detail::ConnectionCount(*server_), 0u);
     EXPECT_LT(BodyOf(s).size(), kFileBytes);
     close(s);
 }

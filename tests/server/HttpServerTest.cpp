@@ -15,6 +15,7 @@
 #include "common/Codecs.h"
 #include "server/HeadReaders.h"
 #include "server/HttpServer.h"
+#include "server/RequestReader.h"
 #include "server/Response.h"
 #include "support/TestServer.h"
 
@@ -77,7 +78,7 @@ class HttpServerTest : public ::testing::Test {
     }
     void TearDown() override {
         StopServer(*server_);
-        EXPECT_EQ(ConnectionCount(*server_), 0u);
+        EXPECT_EQ(detail::ConnectionCount(*server_), 0u);
     }
     std::string Get(std::string_view request = "GET / HTTP/1.0\r\n\r\n") {
         return Exchange(server_->Port, request);
@@ -335,7 +336,7 @@ TEST_F(HttpServerTest, AbortStopsThrottledTransferWithinAPass) {
     test::SendAll(s, "GET / HTTP/1.0\r\n\r\n");
     std::this_thread::sleep_for(1500ms);
     const auto start = std::chrono::steady_clock::now();
-    AbortAllConnections(*server_);
+    detail::AbortAllConnections(*server_);
     const std::string answer = test::ReadAll(s);
     EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
     EXPECT_LT(answer.size(), 20000u);
@@ -350,7 +351,7 @@ TEST_F(HttpServerTest, StopDuringSlowTransferEndsItQuickly) {
     const auto start = std::chrono::steady_clock::now();
     StopServer(*server_);
     EXPECT_LT(std::chrono::steady_clock::now() - start, 3s);
-    EXPECT_EQ(ConnectionCount(*server_), 0u);
+    EXPECT_EQ(detail::ConnectionCount(*server_), 0u);
     EXPECT_LT(test::ReadAll(s).size(), 50000u);
     close(s);
 }
@@ -360,7 +361,7 @@ uint16_t OccupyStartOfSeries(std::vector<int>& taken) {
     for (;;) {
         const uint16_t base = test::FreePort();
         for (uint16_t offset : {0, 1, 3, 7}) {
-            const int s = OpenListener(static_cast<uint16_t>(base + offset), 0x7F000001);
+            const int s = detail::OpenListener(static_cast<uint16_t>(base + offset), 0x7F000001);
             if (s < 0) break;
             taken.push_back(s);
         }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "common/Codecs.h"
+#include "server/RequestParser.h"
 
 namespace palvex {
 namespace {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "common/Codecs.h"
+#include "server/RequestParser.h"
 #include "server/ServerThread.h"
 
 namespace palvex {

@@ -10,6 +10,7 @@
 
 #include "common/Codecs.h"
 #include "common/TextConv.h"
+#include "server/RequestParser.h"
 #include "server/RequestPath.h"
 #include "server/Response.h"
 #include "server/StaticFiles.h"
@@ -352,7 +353,7 @@ TEST_F(StaticFilesHttp, StopWithTwoHundredConnectionsOpen) {
     const auto start = std::chrono::steady_clock::now();
     StopServer(*server_);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(7));
-    EXPECT_EQ(ConnectionCount(*server_), 0u);
+    EXPECT_EQ(detail::ConnectionCount(*server_), 0u);
     for (int s : clients)
         close(s);
 }

@@ -20,7 +20,7 @@ uint16_t FreePort() {
     for (;;) {
         const uint16_t port = next++;
         if (next > 60000) next = 20000;
-        const int s = OpenListener(port, kLoopback);
+        const int s = detail::OpenListener(port, kLoopback);
         if (s >= 0) {
             close(s);
             return port;
@@ -112,7 +112,7 @@ void SplitAnswer(const std::string& answer, std::string& head, std::string& body
 }
 
 bool WaitIdle(const THttpServer& server, std::chrono::milliseconds timeout) {
-    return WaitUntil([&] { return ConnectionCount(server) == 0; }, timeout);
+    return WaitUntil([&] { return detail::ConnectionCount(server) == 0; }, timeout);
 }
 
 }  // namespace palvex::test

@@ -1,4 +1,4 @@
-#include "webapps/ChatLog.h"
+#include "server/LogBuffer.h"
 
 #include <gtest/gtest.h>
 
@@ -29,12 +29,12 @@ class ChatLogTest : public ::testing::Test {
         std::lock_guard lock(HookLock);
         DeleteChatMessages();
         SetChatLogFolder(dir.Path());
-        LogBuffers.clear();
+        detail::ClearLogBuffers();
         ChatLogIndex = -1;
     }
     void TearDown() override {
         std::lock_guard lock(HookLock);
-        LogBuffers.clear();
+        detail::ClearLogBuffers();
         ChatLogIndex = -1;
         ChatLogDay = 0;
         DeleteChatMessages();
@@ -121,9 +121,9 @@ TEST_F(ChatLogTest, FailingWritesKeepTheNewestMegabyteAndReportWhatWasLost) {
     const std::string line(999, 'x');
     for (int i = 0; i < 1100; ++i) {
         AppendLogLine(slot, line + std::to_string(i % 10), At(2024, 1, 2, 0, 0, 0));
-        ASSERT_LE(LogBuffers[slot].Pending.size(), kLogKeepBytes) << i;
+        ASSERT_LE(detail::LogBufferSlot(slot).Pending.size(), kLogKeepBytes) << i;
     }
-    EXPECT_EQ(LogBuffers[slot].LostLines, 1100 - kLogKeepBytes / 1001);
+    EXPECT_EQ(detail::LogBufferSlot(slot).LostLines, 1100 - kLogKeepBytes / 1001);
     ASSERT_EQ(g_reports.size(), 1u);
     // At the end lines that still cannot be written are reported, not dropped quietly.
     FlushAllLogBuffers();

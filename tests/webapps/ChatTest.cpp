@@ -9,6 +9,7 @@
 
 #include "common/Codecs.h"
 #include "common/TextConv.h"
+#include "server/RequestParser.h"
 #include "server/Response.h"
 #include "support/TempDir.h"
 

@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "common/TextConv.h"
+#include "server/RequestParser.h"
 #include "server/ServerThread.h"
 #include "support/NoFreeDescriptors.h"
 #include "support/TempDir.h"

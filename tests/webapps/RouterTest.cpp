@@ -7,6 +7,7 @@
 
 #include "common/TextConv.h"
 #include "config/ProgramPaths.h"
+#include "server/RequestParser.h"
 #include "server/ServerThread.h"
 #include "support/NoFreeDescriptors.h"
 #include "support/TempDir.h"

@@ -1,4 +1,4 @@
-#include "webapps/ChatLog.h"
+#include "server/LogBuffer.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,6 +9,7 @@
 #include <cstring>
 #include <filesystem>
 #include <mutex>
+#include <vector>
 
 #include "common/FileIo.h"
 #include "common/TextConv.h"
@@ -16,10 +17,16 @@
 
 namespace palvex {
 
-std::vector<TLogBuffer> LogBuffers;
 TLogFailureHook OnLogWriteFailure = nullptr;
 
 namespace {
+
+// The log-buffer table, indexed by slot number; never freed, as a connection
+// thread may still log while the program ends.
+std::vector<TLogBuffer>& LogBuffers() {
+    static auto* buffers = new std::vector<TLogBuffer>;
+    return *buffers;
+}
 
 constexpr int32_t kSecondsPerDay = 86400;
 constexpr mode_t kLogFileMode = 0644;
@@ -30,8 +37,8 @@ int32_t SecondsInMonth(const TSystemTime& t) {
 }
 
 bool ValidSlot(int slot) {
-    return slot >= 0 && static_cast<size_t>(slot) < LogBuffers.size() &&
-           !LogBuffers[slot].LogPath.empty();
+    return slot >= 0 && static_cast<size_t>(slot) < LogBuffers().size() &&
+           !LogBuffers()[slot].LogPath.empty();
 }
 
 // Opens a regular file for appending; O_NONBLOCK keeps a FIFO in its place
@@ -114,7 +121,7 @@ bool WritePending(TLogBuffer& buffer) {
 
 // A new line is also the moment to try again the files that failed before.
 void RetryFailedSlots(const TLogBuffer* except) {
-    for (TLogBuffer& buffer : LogBuffers)
+    for (TLogBuffer& buffer : LogBuffers())
         if (&buffer != except && buffer.Failing && !buffer.LogPath.empty()) WritePending(buffer);
 }
 
@@ -123,19 +130,19 @@ void RetryFailedSlots(const TLogBuffer* except) {
 int OpenLogBuffer(std::string_view path, std::string_view header, std::string_view lineEnd) {
     if (path.empty()) return -1;
     int slot = -1;
-    for (size_t i = 0; i < LogBuffers.size(); ++i) {
-        if (LogBuffers[i].LogPath.empty()) {
+    for (size_t i = 0; i < LogBuffers().size(); ++i) {
+        if (LogBuffers()[i].LogPath.empty()) {
             slot = static_cast<int>(i);
-        } else if (EqualsNoCase(LogBuffers[i].LogPath, path)) {
+        } else if (EqualsNoCase(LogBuffers()[i].LogPath, path)) {
             slot = static_cast<int>(i);
             break;
         }
     }
     if (slot < 0) {
-        LogBuffers.emplace_back();
-        slot = static_cast<int>(LogBuffers.size() - 1);
+        LogBuffers().emplace_back();
+        slot = static_cast<int>(LogBuffers().size() - 1);
     }
-    TLogBuffer& buffer = LogBuffers[slot];
+    TLogBuffer& buffer = LogBuffers()[slot];
     if (buffer.LogPath.empty()) buffer.LogPath = path;
     buffer.Closed = false;
     if (!header.empty()) buffer.LogHeader = header;
@@ -145,7 +152,7 @@ int OpenLogBuffer(std::string_view path, std::string_view header, std::string_vi
 
 void AppendLogLine(int slot, std::string_view line, std::optional<TSystemTime> time) {
     if (!ValidSlot(slot) || line.empty()) return;
-    TLogBuffer& buffer = LogBuffers[slot];
+    TLogBuffer& buffer = LogBuffers()[slot];
     buffer.Pending += line;
     buffer.Pending += buffer.LineEnd;
     KeepBounded(buffer);
@@ -162,7 +169,7 @@ void AppendLogLine(int slot, std::string_view line, std::optional<TSystemTime> t
 
 void CloseLogBuffer(int slot) {
     if (!ValidSlot(slot)) return;
-    TLogBuffer& buffer = LogBuffers[slot];
+    TLogBuffer& buffer = LogBuffers()[slot];
     buffer.Closed = true;
     if (buffer.Pending.empty())
         buffer = TLogBuffer{};
@@ -172,7 +179,7 @@ void CloseLogBuffer(int slot) {
 
 void FlushAllLogBuffers() {
     std::lock_guard lock(HookLock);
-    for (TLogBuffer& buffer : LogBuffers) {
+    for (TLogBuffer& buffer : LogBuffers()) {
         if (buffer.Pending.empty() || WritePending(buffer)) continue;
         ReportLost(buffer, WaitingLines(buffer) + buffer.LostLines);
         buffer.Pending.clear();
@@ -201,5 +208,17 @@ bool WriteLogFile(const std::string& path, std::string_view header, std::string_
     errno = error;
     return false;
 }
+
+namespace detail {
+
+const TLogBuffer& LogBufferSlot(int slot) {
+    return LogBuffers().at(static_cast<size_t>(slot));
+}
+
+void ClearLogBuffers() {
+    LogBuffers().clear();
+}
+
+}  // namespace detail
 
 }  // namespace palvex

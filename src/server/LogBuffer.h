@@ -11,6 +11,9 @@
 // such an episode is reported through OnLogWriteFailure, and so are lines
 // that were lost, once it is known how many.
 //
+// The chat's daily files are the only logs written this way so far, which is
+// why the failure messages name the chat log.
+//
 // The table is shared process state: call these inside HookLock.
 // FlushAllLogBuffers takes HookLock itself (it is recursive).
 
@@ -19,7 +22,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "common/SystemTime.h"
 
@@ -49,9 +51,6 @@ struct TLogBuffer {
 using TLogFailureHook = void (*)(const std::string& message);
 extern TLogFailureHook OnLogWriteFailure;
 
-// The log-buffer table, indexed by slot number.
-extern std::vector<TLogBuffer> LogBuffers;
-
 // The slot of path (compared without regard to ASCII case), else a free slot
 // or a new one that then holds path; header and lineEnd are stored when not
 // empty. -1 for an empty path.
@@ -73,5 +72,12 @@ void FlushAllLogBuffers();
 // was (a file it created is removed), so a retry neither repeats nor loses a
 // line; errno tells why it failed.
 bool WriteLogFile(const std::string& path, std::string_view header, std::string_view data);
+
+namespace detail {
+// A slot's state; slot must be valid.
+const TLogBuffer& LogBufferSlot(int slot);
+// Drops every slot with what it holds.
+void ClearLogBuffers();
+}  // namespace detail
 
 }  // namespace palvex
