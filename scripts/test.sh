@@ -20,7 +20,11 @@ run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DPALVEX_SANITIZE=ON -DPALVEX_BENC
 cmake -S . -B build-nogui -G Ninja -DPALVEX_GUI=OFF -DPALVEX_BENCH=OFF >/dev/null
 ninja -C build-nogui -j "$jobs" palvex palvex_tests
 ctest --test-dir build-nogui --output-on-failure -j "$jobs" -R 'process\.|Translate|Shell|PortField'
-if [ -x scripts/extra-checks.sh ]; then
-  ./scripts/extra-checks.sh
+# ThreadSanitizer and fuzzing are part of the run: a lost script or run bit
+# must not pass silently.
+if [ ! -x scripts/extra-checks.sh ]; then
+  echo "scripts/extra-checks.sh is missing or not executable" >&2
+  exit 1
 fi
+./scripts/extra-checks.sh
 echo "All tests passed."

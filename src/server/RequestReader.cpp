@@ -91,9 +91,10 @@ void KeepBodyBounded(THttpServerThread& conn, TReceiveBuffer& buf) {
     buf.Consume(buf.Held);
 }
 
-// True when the announced body is all read.
+// True when the announced body is all read, counting what went to the
+// upload file already.
 bool BodyComplete(const THttpServerThread& conn, const TReceiveBuffer& buf) {
-    return conn.RequestBody.size() + buf.Held + buf.Dropped >=
+    return uint64_t{conn.UploadedBytes} + conn.RequestBody.size() + buf.Held + buf.Dropped >=
            static_cast<uint64_t>(conn.ContentLength);
 }
 

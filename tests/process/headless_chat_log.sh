@@ -3,9 +3,8 @@
 # file once the program has stopped.
 . "$(dirname "$0")/lib.sh"
 
-port=$(free_port)
 mkdir -p "$WORK/www"
-start_palvex Port=$port Root="$WORK/www/"
+start_on_free_port Root="$WORK/www/"
 code=$(curl -s -o /dev/null -w '%{http_code}' --data-binary 'nick=Tester&txt=Gr%C3%BC%C3%9Fe+aus+dem+Test' \
   http://127.0.0.1:$port/*chat/post.html)
 check "post answer" "$code" "200"

@@ -4,11 +4,10 @@
 # written when the folder can be made again; nothing is lost at the stop.
 . "$(dirname "$0")/lib.sh"
 
-port=$(free_port)
 mkdir -p "$WORK/www"
 year=$(date +%Y)
 printf 'in the way' > "$WORK/ChatLog$year"
-start_palvex Port=$port Root="$WORK/www/"
+start_on_free_port Root="$WORK/www/"
 post() {
   curl -s -o /dev/null -w '%{http_code}' --data-binary "nick=Tester&txt=$1" \
     http://127.0.0.1:$port/*chat/post.html

@@ -3,14 +3,13 @@
 # open, and that the folder is empty.
 . "$(dirname "$0")/lib.sh"
 
-port=$(free_port)
-start_palvex Port=$port
+start_on_free_port
 grep -q "Root-Ordner: $WORK/WebRoot/$" "$WORK/out" || fail "root folder not named"
 grep -q "Im Browser: http://localhost:$port/$" "$WORK/out" || fail "address not named"
 grep -q "Der Root-Ordner ist leer" "$WORK/out" || fail "empty root not said"
 stop_palvex
 printf 'x' > "$WORK/WebRoot/a.txt"
-start_palvex Port=$port
+start_on_free_port
 sleep 0.2
 grep -q "Der Root-Ordner ist leer" "$WORK/out" && fail "a root with files called empty"
 stop_palvex

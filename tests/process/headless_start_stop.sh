@@ -3,10 +3,9 @@
 # stdout, stop on SIGTERM with exit code 0, write no configuration.
 . "$(dirname "$0")/lib.sh"
 
-port=$(free_port)
 mkdir -p "$WORK/www/sub"
 printf 'hello' > "$WORK/www/hello.txt"
-start_palvex Port=$port Root="$WORK/www/"
+start_on_free_port Root="$WORK/www/"
 grep -q "Server gestartet an Port $port" "$WORK/out" || fail "start line missing"
 
 check "file body" "$(curl -s http://127.0.0.1:$port/hello.txt)" "hello"

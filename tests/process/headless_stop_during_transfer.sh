@@ -2,10 +2,9 @@
 # SIGTERM during a throttled download stops the program within a few seconds.
 . "$(dirname "$0")/lib.sh"
 
-port=$(free_port)
 mkdir -p "$WORK/www"
 head -c 200000 /dev/zero > "$WORK/www/big.bin"
-start_palvex Port=$port Root="$WORK/www/" Limit=Request:1KBps
+start_on_free_port Root="$WORK/www/" Limit=Request:1KBps
 curl -s -o /dev/null http://127.0.0.1:$port/big.bin &
 curl_pid=$!
 sleep 1

@@ -13,6 +13,9 @@ check() { # check "what" actual expected
   [ "$2" = "$3" ] || fail "$1: got [$2], expected [$3]"
 }
 
+# free_port: a port nothing listens on at this moment. Another process may
+# take it before it is used: where the program binds it, start_on_free_port
+# is the sound way.
 free_port() {
   local p
   for _ in $(seq 50); do
@@ -29,6 +32,20 @@ start_palvex() {
     grep -q "Server gestartet\|NICHT gestartet" "$WORK/out" 2>/dev/null && return 0
     kill -0 $PID 2>/dev/null || return 0
     sleep 0.05
+  done
+}
+
+# start_on_free_port args...: start_palvex with Port=<a random port> and the
+# args, setting $port. The program's own bind is the only probe: when another
+# process holds the port, the program says so and ends, and the next port is
+# tried.
+start_on_free_port() {
+  for _ in $(seq 20); do
+    port=$((20000 + RANDOM % 30000))
+    start_palvex Port=$port "$@"
+    grep -q "konnte nicht gestartet werden" "$WORK/out" 2>/dev/null || return 0
+    wait $PID 2>/dev/null
+    PID=0
   done
 }
 

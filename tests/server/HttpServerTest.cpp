@@ -142,8 +142,21 @@ TEST_F(HttpServerTest, HeadAnswersWithLengthAndOneBlank) {
               "text/plain\r\nContent-Length: 5000\r\nConnection: close\r\n\r\n ");
 }
 
+// A head of that many bytes without its blank line, then the half-close:
+// reading ends at once, so what comes back depends on the limit alone and
+// never on the idle time-out.
+std::string HalfClosedHead(uint16_t port, size_t bytes) {
+    const int s = test::Connect(port);
+    test::SendAll(s, "GET /" + std::string(bytes - 14, 'a') + " HTTP/1.0");
+    shutdown(s, SHUT_WR);
+    const std::string answer = test::ReadAll(s);
+    close(s);
+    return answer;
+}
+
 TEST_F(HttpServerTest, HeadLimitIsCountedBeforeTheBlankLine) {
-    EXPECT_EQ(Get("GET /" + std::string(4092, 'a')), "");  // 4097 bytes, no blank line
+    EXPECT_TRUE(HalfClosedHead(server_->Port, 4096).starts_with("HTTP/1.0 200 Ok\r\n"));
+    EXPECT_EQ(HalfClosedHead(server_->Port, 4097), "");
     const std::string big = "GET /x HTTP/1.0\r\nX-Pad: " + std::string(4950, 'p') + "\r\n\r\n";
     ASSERT_GT(big.size(), 4096u);
     EXPECT_TRUE(Get(big).starts_with("HTTP/1.0 200 Ok\r\n"));
@@ -291,6 +304,59 @@ TEST_F(HttpServerTest, GarbageAndVanishingClientsLeaveNoThreads) {
     setsockopt(s, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
     close(s);  // reset in the middle of the answer
     EXPECT_TRUE(test::WaitIdle(*server_));
+}
+
+// A client that takes nothing of a large answer is let go once nothing
+// could be sent for the idle time-out (2 s here), instead of holding its
+// thread.
+TEST_F(HttpServerTest, ClientThatReadsNothingIsDroppedAfterTheIdleTimeOut) {
+    SetAnswer(Answer{rsOk, std::string(32 * 1024 * 1024, 'z'), "text/plain"});
+    const int s = test::Connect(server_->Port, 0, 4096);
+    test::SendAll(s, "GET / HTTP/1.0\r\n\r\n");
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(test::WaitUntil([&] { return detail::ConnectionCount(*server_) == 1; }, 5s));
+    EXPECT_TRUE(test::WaitIdle(*server_, 8s));
+    EXPECT_GT(std::chrono::steady_clock::now() - start, 1500ms);
+    close(s);
+}
+
+std::vector<uint16_t> g_progressSeen;  // inside HookLock
+
+void RecordProgress(THttpServerThread& conn) {
+    g_progressSeen.push_back(conn.Progress);
+}
+
+void AnswerWithProgress(THttpServerThread& conn) {
+    TestHandler(conn);
+    conn.OnProgress = RecordProgress;
+    conn.LastProgressTime = 100000;  // apart from every time of the hour
+}
+
+// An answer from memory that stalls in the client's window reports progress
+// as it goes, as "unknown" (99: there is no file length to measure it
+// against), and the end of the connection once (101).
+TEST(HttpServerProgress, LargeAnswerFromMemoryReportsProgress) {
+    THttpServer& server = StartTestServer(AnswerWithProgress);
+    constexpr size_t kBytes = 16 * 1024 * 1024;
+    SetAnswer(Answer{rsOk, std::string(kBytes, 'p'), "text/plain"});
+    {
+        std::lock_guard lock(HookLock);
+        g_progressSeen.clear();
+    }
+    const int s = test::Connect(server.Port, 0, 16384);
+    test::SendAll(s, "GET / HTTP/1.0\r\n\r\n");
+    std::this_thread::sleep_for(300ms);
+    std::string head, body;
+    SplitAnswer(test::ReadAll(s), head, body);
+    close(s);
+    EXPECT_EQ(body.size(), kBytes);
+    StopServer(server);
+    std::lock_guard lock(HookLock);
+    ASSERT_GE(g_progressSeen.size(), 2u);
+    EXPECT_EQ(g_progressSeen.back(), 101);
+    g_progressSeen.pop_back();
+    for (uint16_t progress : g_progressSeen)
+        EXPECT_EQ(progress, 99);
 }
 
 TEST(HttpServerHooks, RequestParsedHookRefusesWithoutAnswer) {

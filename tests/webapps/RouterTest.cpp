@@ -137,8 +137,7 @@ TEST(Router, TemplatesThatCannotBeReadForLackOfDescriptorsAreNotServedEmpty) {
 // icon is a GIF that decodes.
 TEST(Router, ShippedTemplatesFitTheListingPage) {
     TProgramPaths paths;
-    const std::string testData = PALVEX_TEST_DATA;  // <source>/tests/data
-    paths.ProgramFolder = testData.substr(0, testData.rfind("/tests/")) + "/data/";
+    paths.ProgramFolder = PALVEX_SOURCE_DATA;
     const std::string css = LoadTemplate("dir.css", ProgramFileFolders(paths));
     for (const char* name : {".ContentDiv", ".PageTitle", ".Description", ".Navigation", ".SizeCol",
                              ".FileCol", ".TnCol", "#FileTable", "TnImg"})
