@@ -27,9 +27,10 @@ constexpr size_t kDrainPerEventBytes = 65536;
 constexpr int kMaxEvents = 64;
 constexpr uint64_t kWakeId = 0;
 
-enum class TDrain { Open, Closed };
+enum class TDrain { Empty, Open, Closed };
 
-// Reads and drops what the client sent, up to a bound.
+// Reads and drops what the client sent, up to a bound; Empty when nothing
+// was waiting.
 TDrain Drain(int socket) {
     char sink[kDrainBufferBytes];
     for (size_t total = 0; total < kDrainPerEventBytes;) {
@@ -39,7 +40,7 @@ TDrain Drain(int socket) {
             continue;
         }
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
-            return TDrain::Open;
+            return total == 0 ? TDrain::Empty : TDrain::Open;
         return TDrain::Closed;
     }
     return TDrain::Open;
@@ -193,12 +194,15 @@ TCloser& Closer() {
 
 }  // namespace
 
-void CloseGracefully(int socket, std::shared_ptr<TConnectionList> run) {
+void CloseGracefully(int socket, std::shared_ptr<TConnectionList> run, bool clientDone) {
     shutdown(socket, SHUT_WR);
     // A client that closed already (or is gone) needs no waiting; after a
-    // stop nobody waits either.
+    // stop nobody waits either. Nor does a client that sent all its request
+    // and nothing since: a reset needs unread bytes, and it has none to send.
     const bool stopped = run && run->Stop.Raised();
-    if (stopped || Drain(socket) == TDrain::Closed || !run || !Closer().Add(socket, std::move(run)))
+    const TDrain drain = stopped ? TDrain::Closed : Drain(socket);
+    if (drain == TDrain::Closed || (clientDone && drain == TDrain::Empty) || !run ||
+        !Closer().Add(socket, std::move(run)))
         close(socket);
 }
 

@@ -17,7 +17,9 @@ constexpr std::chrono::milliseconds kLingerLimit{2000};
 
 // Shuts down the sending side of socket and takes it over: it is closed when
 // the client has closed, after kLingerLimit, or at once when run is stopped.
-void CloseGracefully(int socket, std::shared_ptr<TConnectionList> run);
+// clientDone says the whole request was read and no body was announced: then
+// the socket is closed at once unless the client has sent more since.
+void CloseGracefully(int socket, std::shared_ptr<TConnectionList> run, bool clientDone);
 
 // Closes at once the sockets of every stopped run.
 void CutLingeringCloses();

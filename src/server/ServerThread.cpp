@@ -54,8 +54,11 @@ void THttpServerThread::Serve(std::unique_ptr<THttpServerThread> conn) {
 
 void RunConnection(std::unique_ptr<THttpServerThread> conn) {
     conn->ThreadHandle = std::this_thread::get_id();
-    if (ReadRequest(*conn)) HandleRequest(*conn);
-    CloseGracefully(conn->Socket, conn->Registry);
+    const bool read = ReadRequest(*conn);
+    if (read) HandleRequest(*conn);
+    const bool clientDone = read && conn->ContentLength == 0 &&
+                            (conn->Method == kMethodGet || conn->Method == kMethodHead);
+    CloseGracefully(conn->Socket, conn->Registry, clientDone);
     if (conn->OnProgress) {
         conn->Progress = 101;
         std::lock_guard lock(HookLock);
