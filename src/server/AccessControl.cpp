@@ -23,7 +23,6 @@ namespace {
 constexpr char kRealmPrefix[] = "Login";
 constexpr std::string_view kRootFolder = "\\";
 constexpr std::string_view kAllGroups = "*";
-constexpr uint8_t kStopReading = 2;  // ReadState: close without an answer
 
 // Splits text at `sep` and calls visit for every piece (empty ones included).
 template <typename Visit>
@@ -264,12 +263,12 @@ void FilterRequest(THttpServerThread& conn) {
     if (!BlockRanges.empty() && !IPInRanges(conn.PeerIP, PermitRanges) &&
         IPInRanges(conn.PeerIP, BlockRanges)) {
         conn.Status = rsForbidden;
-        conn.ReadState = kStopReading;
+        conn.ReadState = kReadStop;
         return;
     }
     if (conn.Method != kMethodGet && conn.Method != kMethodHead && conn.Method != kMethodPost) {
         conn.Status = rsBadRequest;
-        conn.ReadState = kStopReading;
+        conn.ReadState = kReadStop;
     }
 }
 
