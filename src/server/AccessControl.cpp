@@ -13,10 +13,20 @@
 
 namespace palvex {
 
-// Never freed: a connection thread may still run its hooks after main returns.
-TProtectedFolders& ProtectedFolders = *new TProtectedFolders;
-std::vector<TIPRange>& BlockRanges = *new std::vector<TIPRange>;
-std::vector<TIPRange>& PermitRanges = *new std::vector<TIPRange>;
+// Created on first use and never freed: a connection thread may still run
+// its hooks after main returns.
+TProtectedFolders& ProtectedFolders() {
+    static auto* folders = new TProtectedFolders;
+    return *folders;
+}
+std::vector<TIPRange>& BlockRanges() {
+    static auto* ranges = new std::vector<TIPRange>;
+    return *ranges;
+}
+std::vector<TIPRange>& PermitRanges() {
+    static auto* ranges = new std::vector<TIPRange>;
+    return *ranges;
+}
 
 namespace {
 
@@ -181,13 +191,13 @@ void ApplyProtectedFolders(std::string_view authDir, std::string_view authUser) 
     LoadProtectedFolders(authDir, authUser, fresh);
     {
         std::lock_guard lock(HookLock);
-        std::swap(ProtectedFolders, fresh);
+        std::swap(ProtectedFolders(), fresh);
     }
     // The old table is freed here, outside the lock.
 }
 
 const TProtectedFolders* ActiveProtectedFolders() {
-    return ProtectedFolders.Folders.empty() ? nullptr : &ProtectedFolders;
+    return ProtectedFolders().Folders.empty() ? nullptr : &ProtectedFolders();
 }
 
 const TProtectedFolder* MatchProtectedFolder(const TProtectedFolders& folders,
@@ -260,8 +270,8 @@ bool IPInRanges(uint32_t address, const std::vector<TIPRange>& ranges) {
 }
 
 void FilterRequest(THttpServerThread& conn) {
-    if (!BlockRanges.empty() && !IPInRanges(conn.PeerIP, PermitRanges) &&
-        IPInRanges(conn.PeerIP, BlockRanges)) {
+    if (!BlockRanges().empty() && !IPInRanges(conn.PeerIP, PermitRanges()) &&
+        IPInRanges(conn.PeerIP, BlockRanges())) {
         conn.Status = rsForbidden;
         conn.ReadState = kReadStop;
         return;
