@@ -45,7 +45,7 @@ void RunChecks(benchmark::State& state, const char* head, const char* path) {
     for (auto _ : state) {
         std::lock_guard lock(HookLock);
         FilterRequest(conn);
-        std::string realm = CheckProtectedFolder(conn, path, ProtectedFolders);
+        std::string realm = CheckProtectedFolder(conn, path, ProtectedFolders());
         benchmark::DoNotOptimize(realm);
     }
     if (conn.ReadState != 0) state.SkipWithError("request was filtered");

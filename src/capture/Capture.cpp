@@ -2,6 +2,7 @@
 
 #include <condition_variable>
 #include <cstdlib>
+#include <mutex>
 #include <optional>
 
 #include "capture/FrameFile.h"
@@ -13,10 +14,13 @@
 
 namespace palvex {
 
-std::mutex FrameLock;
 std::atomic<uint32_t> FrameCounter{0};
 
 namespace {
+
+// Guards the frame bitmap and the frame time; held by the frame callback
+// while it stores a frame and by readers from LockLatestFrame to UnlockFrame.
+std::mutex FrameLock;
 
 constexpr std::string_view kTestPatternName = "test";
 

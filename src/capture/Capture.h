@@ -11,7 +11,6 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -20,9 +19,6 @@
 
 namespace palvex {
 
-// Guards the frame bitmap and the frame time; held by the frame callback
-// while it stores a frame and by readers from LockLatestFrame to UnlockFrame.
-extern std::mutex FrameLock;
 // Frames stored since program start; 0 = no frame yet; never reset.
 extern std::atomic<uint32_t> FrameCounter;
 

@@ -84,8 +84,8 @@ void ReloadIPFilter(std::string_view ipFilter) {
     std::vector<TIPRange> permit;
     ParseIPFilter(ipFilter, block, permit);
     std::lock_guard lock(HookLock);
-    std::swap(BlockRanges, block);
-    std::swap(PermitRanges, permit);
+    std::swap(BlockRanges(), block);
+    std::swap(PermitRanges(), permit);
 }
 
 }  // namespace palvex

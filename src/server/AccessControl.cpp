@@ -13,17 +13,26 @@
 
 namespace palvex {
 
-// Never freed: a connection thread may still run its hooks after main returns.
-TProtectedFolders& ProtectedFolders = *new TProtectedFolders;
-std::vector<TIPRange>& BlockRanges = *new std::vector<TIPRange>;
-std::vector<TIPRange>& PermitRanges = *new std::vector<TIPRange>;
+// Created on first use and never freed: a connection thread may still run
+// its hooks after main returns.
+TProtectedFolders& ProtectedFolders() {
+    static auto* folders = new TProtectedFolders;
+    return *folders;
+}
+std::vector<TIPRange>& BlockRanges() {
+    static auto* ranges = new std::vector<TIPRange>;
+    return *ranges;
+}
+std::vector<TIPRange>& PermitRanges() {
+    static auto* ranges = new std::vector<TIPRange>;
+    return *ranges;
+}
 
 namespace {
 
 constexpr char kRealmPrefix[] = "Login";
 constexpr std::string_view kRootFolder = "\\";
 constexpr std::string_view kAllGroups = "*";
-constexpr uint8_t kStopReading = 2;  // ReadState: close without an answer
 
 // Splits text at `sep` and calls visit for every piece (empty ones included).
 template <typename Visit>
@@ -182,13 +191,13 @@ void ApplyProtectedFolders(std::string_view authDir, std::string_view authUser) 
     LoadProtectedFolders(authDir, authUser, fresh);
     {
         std::lock_guard lock(HookLock);
-        std::swap(ProtectedFolders, fresh);
+        std::swap(ProtectedFolders(), fresh);
     }
     // The old table is freed here, outside the lock.
 }
 
 const TProtectedFolders* ActiveProtectedFolders() {
-    return ProtectedFolders.Folders.empty() ? nullptr : &ProtectedFolders;
+    return ProtectedFolders().Folders.empty() ? nullptr : &ProtectedFolders();
 }
 
 const TProtectedFolder* MatchProtectedFolder(const TProtectedFolders& folders,
@@ -261,15 +270,15 @@ bool IPInRanges(uint32_t address, const std::vector<TIPRange>& ranges) {
 }
 
 void FilterRequest(THttpServerThread& conn) {
-    if (!BlockRanges.empty() && !IPInRanges(conn.PeerIP, PermitRanges) &&
-        IPInRanges(conn.PeerIP, BlockRanges)) {
+    if (!BlockRanges().empty() && !IPInRanges(conn.PeerIP, PermitRanges()) &&
+        IPInRanges(conn.PeerIP, BlockRanges())) {
         conn.Status = rsForbidden;
-        conn.ReadState = kStopReading;
+        conn.ReadState = kReadStop;
         return;
     }
     if (conn.Method != kMethodGet && conn.Method != kMethodHead && conn.Method != kMethodPost) {
         conn.Status = rsBadRequest;
-        conn.ReadState = kStopReading;
+        conn.ReadState = kReadStop;
     }
 }
 

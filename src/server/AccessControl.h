@@ -38,7 +38,7 @@ struct TProtectedFolders {
 
 // The table the running server uses. Read inside HookLock only; replaced as a
 // whole by ApplyProtectedFolders.
-extern TProtectedFolders& ProtectedFolders;
+TProtectedFolders& ProtectedFolders();
 
 // Replaces target with the folders of authDir ("folder:groups|...") and the
 // users of authUser ("name:password:groups|..."). Malformed pieces are skipped.
@@ -95,8 +95,8 @@ struct TIPRange {
 
 // The running range lists. Read inside HookLock only; replaced as a whole by
 // ReloadIPFilter (config/IpFilter.h).
-extern std::vector<TIPRange>& BlockRanges;
-extern std::vector<TIPRange>& PermitRanges;
+std::vector<TIPRange>& BlockRanges();
+std::vector<TIPRange>& PermitRanges();
 
 // True when a range of non-zero kind contains the packed address, comparing
 // in dotted order (first octet most significant).

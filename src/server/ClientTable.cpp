@@ -6,10 +6,14 @@
 
 namespace palvex {
 
-// Never freed: a connection thread may still use it after main returns.
-TClientTable& ClientTable = *new TClientTable;
-
 namespace {
+
+// The program's table, created on first use and never freed: a connection
+// thread may still use it after main returns.
+TClientTable& ClientTable() {
+    static auto* table = new TClientTable;
+    return *table;
+}
 
 constexpr uint32_t kPrefixMask = 0x00FFFFFF;  // first three octets of a packed address
 
@@ -135,7 +139,7 @@ void TClientTable::FreeBlocks(uint32_t now, const TBlock* keep, bool leastRecent
 }
 
 TClientEntry* FindClientEntry(uint32_t address, bool create, uint32_t now) {
-    return ClientTable.Find(address, create, now);
+    return ClientTable().Find(address, create, now);
 }
 
 void RememberClientUser(THttpServerThread& conn) {

@@ -68,10 +68,7 @@ class TClientTable {
     size_t MaxEntries_;
 };
 
-// The program's table. Used inside HookLock only.
-extern TClientTable& ClientTable;
-
-// ClientTable.Find.
+// Find in the program's table. Used inside HookLock only.
 TClientEntry* FindClientEntry(uint32_t address, bool create, uint32_t now);
 
 // Stores the connection's UserName in the entry of its ClientIP.

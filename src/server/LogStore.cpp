@@ -31,8 +31,8 @@ bool WantsProgress(const THttpServerThread& conn) {
 }  // namespace
 
 TLogStore& GlobalLogStore() {
-    static TLogStore store;
-    return store;
+    static auto* store = new TLogStore;  // never freed: late threads may log
+    return *store;
 }
 
 void LogRequest(THttpServerThread& conn) {

@@ -59,35 +59,38 @@ void CollapseDoubledSeparators(std::u16string& rel, bool& slashed) {
 
 }  // namespace
 
-void ParseRequestPath(THttpServerThread& conn, std::string_view target, TRequestPath& p) {
-    p = TRequestPath();
-    if (conn.ReadState == 2) return;
-    conn.Status = rsBadRequest;
+TRequestPath ParseRequestPath(std::string_view target) {
+    TRequestPath p;
     std::u16string rel = PercentDecodeW(target.substr(0, target.find('?')));
-    if (rel.empty() || (rel[0] != u'/' && rel[0] != u'\\')) return;
+    if (rel.empty() || (rel[0] != u'/' && rel[0] != u'\\')) return p;
     rel.erase(0, 1);
     uint8_t kind = kPathInvalid;
-    if (!NormaliseCharacters(rel, kind)) return;
-    conn.Path = rel.empty() ? u"\\" : rel;
-    if (rel.size() > kMaxRelPathChars) return;
+    if (!NormaliseCharacters(rel, kind)) return p;
+    p.LogPath = rel.empty() ? u"\\" : rel;
+    if (rel.size() > kMaxRelPathChars) return p;
     while (!rel.empty() && rel[0] == u'\\') {
         rel.erase(0, 1);
         p.Slashed = true;
     }
-    if (rel.find(u"..") != std::u16string::npos) return;
+    if (rel.find(u"..") != std::u16string::npos) return p;
     if (RemoveDotElements(rel)) p.Slashed = true;
     CollapseDoubledSeparators(rel, p.Slashed);
     while (!rel.empty() && rel[0] == u'\\')
         rel.erase(0, 1);
-    if (conn.Status == rsBadRequest) conn.Status = rsNone;
     p.RelPath = rel;
     if (kind == kPathVirtual) {
         p.Kind = kPathVirtual;
-        return;
+        return p;
     }
     p.Kind = kPathAny;
     if (p.RelPath.empty()) p.RelPath.assign(1, u'\\');
     if (p.RelPath.back() == u'\\') p.Kind = kPathFolder;
+    return p;
+}
+
+void ApplyRequestPath(THttpServerThread& conn, const TRequestPath& p) {
+    if (!p.LogPath.empty()) conn.Path = p.LogPath;
+    conn.Status = p.Kind == kPathInvalid ? rsBadRequest : rsNone;
 }
 
 }  // namespace palvex

@@ -19,9 +19,15 @@ struct TRequestPath {
     // Not in canonical form (extra or doubled separators, "." elements, a
     // folder named without its trailing separator): listings use absolute links.
     bool Slashed = false;
+    // The decoded path as the log shows it ("\" for the root); empty when
+    // the target was too malformed to tell.
+    std::u16string LogPath;
 };
 
-// Decodes target (up to its "?") into p; Kind 0 marks an invalid path.
-void ParseRequestPath(THttpServerThread& conn, std::string_view target, TRequestPath& p);
+// Decodes target (up to its "?"); Kind kPathInvalid marks an invalid path.
+TRequestPath ParseRequestPath(std::string_view target);
+// Gives the connection the path's log form and its status: Bad Request for
+// an invalid path, none yet for a valid one.
+void ApplyRequestPath(THttpServerThread& conn, const TRequestPath& p);
 
 }  // namespace palvex

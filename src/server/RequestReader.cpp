@@ -24,7 +24,6 @@ constexpr size_t kMinFreeRoom = 1024;
 constexpr size_t kMaxHeadBytes = 4096;
 constexpr size_t kFirstBodyPiece = 128;
 constexpr size_t kUploadFlushBytes = 16384;
-constexpr uint8_t kGiveUp = 2;
 constexpr int kMsPerSecond = 1000;
 
 enum class Phase { Head, HeadParsed, Body };
@@ -73,7 +72,7 @@ void CloseUpload(TReceiveBuffer& buf) {
 }
 
 bool GiveUp(THttpServerThread& conn, TReceiveBuffer& buf) {
-    conn.ReadState = kGiveUp;
+    conn.ReadState = kReadStop;
     if (buf.UploadFile >= 0) {
         CloseUpload(buf);
         unlink(conn.UploadFileName.c_str());
@@ -122,7 +121,7 @@ Step OnBytes(THttpServerThread& conn, TReceiveBuffer& buf, Phase& phase) {
         if (end != std::string_view::npos) {
             ParseHeldHead(conn, buf, end);
             phase = Phase::HeadParsed;
-            if (conn.ReadState == kGiveUp) return Step::GiveUp;
+            if (conn.ReadState == kReadStop) return Step::GiveUp;
         } else if (buf.Held > kMaxHeadBytes) {
             return Step::GiveUp;
         }
@@ -133,7 +132,7 @@ Step OnBytes(THttpServerThread& conn, TReceiveBuffer& buf, Phase& phase) {
         if (ready) {
             StartBody(conn, buf, std::min(buf.Held, kFirstBodyPiece));
             phase = Phase::Body;
-            if (conn.ReadState == kGiveUp) return Step::GiveUp;
+            if (conn.ReadState == kReadStop) return Step::GiveUp;
         }
     }
     if (phase == Phase::Body) {
@@ -160,7 +159,7 @@ bool Complete(THttpServerThread& conn, TReceiveBuffer& buf, Phase phase) {
         ParseHeldHead(conn, buf, buf.Held);
     else if (phase == Phase::HeadParsed)
         StartBody(conn, buf, buf.Held);
-    if (conn.ReadState == kGiveUp) return GiveUp(conn, buf);
+    if (conn.ReadState == kReadStop) return GiveUp(conn, buf);
     if (!FlushUpload(conn, buf)) return GiveUp(conn, buf);
     CloseUpload(buf);
     KeepBodyBounded(conn, buf);
@@ -207,7 +206,7 @@ bool ReadRequest(THttpServerThread& conn) {
     THeadReadSlot headReader(conn.PeerIP);
     if (!headReader.Admitted()) return Refuse(conn, buf);
     uint32_t lastData = conn.StartSeconds;
-    while (conn.ReadState < kGiveUp) {
+    while (conn.ReadState != kReadStop) {
         const ssize_t n = recv(conn.Socket, buf.Data.data() + buf.Held, buf.Room(), MSG_DONTWAIT);
         const uint32_t now = SecondsOfDayUtc();
         if (n > 0) {

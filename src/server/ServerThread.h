@@ -28,6 +28,10 @@ enum : uint8_t {
     rsOverload = 8,
 };
 
+// Read states: a hook that sets kReadStop ends reading; the connection is
+// closed without an answer.
+enum : uint8_t { kReadRunning = 0, kReadStop = 2 };
+
 // Methods.
 enum : uint8_t { kMethodOther = 0, kMethodHead = 1, kMethodGet = 2, kMethodPost = 3 };
 
@@ -67,7 +71,7 @@ class THttpServerThread {
     std::string StartTimeText;
     TSystemTime LogTime;
     std::string LogTimeText;
-    uint8_t ReadState = 0;
+    uint8_t ReadState = kReadRunning;
     std::vector<std::string> Headers;
     uint8_t Method = kMethodOther;
     std::string RequestURI;

@@ -12,6 +12,7 @@
 #include "common/TextConv.h"
 #include "server/AccessControl.h"
 #include "server/BuiltinImages.h"
+#include "server/ByteRange.h"
 #include "server/DirectoryListingBase.h"
 #include "server/FileSender.h"
 #include "server/MimeTypes.h"
@@ -154,7 +155,8 @@ void PrepareFileAnswer(THttpServerThread& conn, int fd, const struct stat& st,
     conn.FileHandle = fd;
     conn.Status = rsOk;
     conn.ContentType = MimeTypeOf(conn, fullName).substr(0, kMaxContentType);
-    ParseRange(conn);
+    if (const auto range = ParseRange(GetHeader(conn, "Range"), conn.FileSize))
+        ApplyRange(conn, *range);
     if (conn.SendLength > kLargeTransferBytes && !AdmitLargeTransfer(conn)) {
         CloseServedFile(conn);
         conn.FileSize = conn.SendLength = 0;
@@ -165,17 +167,6 @@ void PrepareFileAnswer(THttpServerThread& conn, int fd, const struct stat& st,
     conn.AcceptRanges = conn.Status == rsOk && conn.FileSize >= kAcceptRangesMinBytes;
     conn.HeaderLength = conn.SendLength;
     if (conn.FileSize <= kFileChunkBytes) SendFileData(conn);
-}
-
-// Decimal number made of digits only; false for anything else.
-bool ParseDigits(std::string_view text, uint64_t& value) {
-    if (text.empty() || text.size() > 18) return false;
-    value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return false;
-        value = value * 10 + static_cast<uint64_t>(c - '0');
-    }
-    return true;
 }
 
 }  // namespace
@@ -201,10 +192,10 @@ bool IsForbiddenName(std::u16string_view fileName) {
 
 void DispatchRequest(THttpServerThread& conn) {
     const TProtectedFolders* folders = ActiveProtectedFolders();
-    TRequestPath p;
-    ParseRequestPath(conn, conn.RequestURI, p);
+    TRequestPath p = ParseRequestPath(conn.RequestURI);
+    ApplyRequestPath(conn, p);
     if (p.Kind == kPathInvalid) {
-        conn.Status = rsBadRequest;
+        return;
     } else if (p.Kind == kPathVirtual) {
         if (VirtualRouter)
             VirtualRouter(conn, p.RelPath);
@@ -255,35 +246,6 @@ void ServeFile(THttpServerThread& conn, TRequestPath& p, const std::u16string& r
         return;
     }
     PrepareFileAnswer(conn, fd, st, fullName);
-}
-
-void ParseRange(THttpServerThread& conn) {
-    const std::string r = GetHeader(conn, "Range");
-    const size_t eq = r.find('=');
-    if (r.empty() || eq == std::string::npos || AsciiLower(r.substr(0, eq)) != "bytes") return;
-    const std::string_view rangeText = std::string_view(r).substr(eq + 1);
-    const size_t dash = rangeText.find('-');
-    if (rangeText.find(',') != std::string_view::npos || dash == std::string_view::npos) return;
-    const std::string_view a = TrimBlanks(rangeText.substr(0, dash));
-    const std::string_view b = TrimBlanks(rangeText.substr(dash + 1).substr(0, 127));
-    const uint64_t size = conn.FileSize, last = size - 1;
-    uint64_t start, end = last, n;
-    if (a.empty()) {
-        if (!ParseDigits(b, n)) return;
-        start = n >= size ? 0 : size - n;
-    } else {
-        if (!ParseDigits(a, start)) return;
-        if (!b.empty()) {
-            if (!ParseDigits(b, end)) return;
-            end = std::min(end, last);
-        }
-    }
-    if (start > end || end - start + 1 >= size) return;
-    conn.Status = rsPartial;
-    conn.RangeStart = static_cast<uint32_t>(start);
-    conn.SendLength = static_cast<uint32_t>(end - start + 1);
-    conn.ContentRange =
-        std::to_string(start) + "-" + std::to_string(end) + "/" + std::to_string(size);
 }
 
 }  // namespace palvex

@@ -30,8 +30,6 @@ void DispatchRequest(THttpServerThread& conn);
 // Answers a file or folder below root; folders may be null (nothing protected).
 void ServeFile(THttpServerThread& conn, TRequestPath& p, const std::u16string& root,
                const TProtectedFolders* folders);
-// Turns a single "Range: bytes=a-b" into a partial answer.
-void ParseRange(THttpServerThread& conn);
 // Image extensions that get thumbnails: BMP GIF JPG JPE JPEG PNG TIF TIFF.
 bool IsImageExtension(std::u16string_view ext);
 // True for the per-folder configuration files ".htaccess" and ".FileInfo"

@@ -3,6 +3,7 @@
 #include "webapps/Chat.h"
 
 #include <cmath>
+#include <deque>
 #include <mutex>
 
 #include "common/Codecs.h"
@@ -10,15 +11,16 @@
 #include "server/HttpServer.h"
 #include "server/LogBuffer.h"
 #include "server/Response.h"
+#include "webapps/ChatStore.h"
 
 namespace palvex {
 
-std::deque<TChatMessage> ChatMessages;
-std::string LastMessageDate;
-double LastPollTime = 0;
-int ChatLogIndex = -1;
-int64_t ChatLogDay = 0;
 TChatMessageHook OnChatMessage = nullptr;
+
+TChatStore& ChatStore() {
+    static auto* store = new TChatStore;
+    return *store;
+}
 
 namespace {
 
@@ -27,10 +29,6 @@ constexpr std::string_view kChatLogLineEnd = "\r\n";
 constexpr size_t kMaxHttpDateLength = 31;
 // Index of the blank between date and time in a timestamp.
 constexpr size_t kTimestampGap = 10;
-
-std::string g_logFolder;
-// Seconds since 1970 behind LastMessageDate; 0 while it is empty.
-time_t g_lastMessageSeconds = 0;
 
 std::u16string SpacesForControls(std::u16string_view text) {
     std::u16string out(text);
@@ -49,19 +47,20 @@ std::string LogField(std::u16string_view text) {
 // queues the message's line.
 void LogChatMessage(const TChatMessage& message, const TSystemTime& localNow) {
     const auto day = static_cast<int64_t>(std::floor(message.Time));
-    if (day != ChatLogDay) {
-        ChatLogDay = day;
-        CloseLogBuffer(ChatLogIndex);
-        ChatLogIndex = OpenLogBuffer(ChatLogFileName(localNow), kChatLogHeader, kChatLogLineEnd);
+    TChatStore& store = ChatStore();
+    if (day != store.LogDay) {
+        store.LogDay = day;
+        CloseLogBuffer(store.LogIndex);
+        store.LogIndex = OpenLogBuffer(ChatLogFileName(localNow), kChatLogHeader, kChatLogLineEnd);
     }
-    AppendLogLine(ChatLogIndex, ChatLogLine(message));
+    AppendLogLine(store.LogIndex, ChatLogLine(message));
 }
 
 }  // namespace
 
 void TouchLastMessageDate(const TSystemTime& utc) {
-    g_lastMessageSeconds = UnixFromSystemTime(utc);
-    LastMessageDate = FormatHttpDate(utc).substr(0, kMaxHttpDateLength);
+    ChatStore().LastMessageSeconds = UnixFromSystemTime(utc);
+    ChatStore().LastMessageDate = FormatHttpDate(utc).substr(0, kMaxHttpDateLength);
 }
 
 std::string FrameLastModified(const TSystemTime& pageDate) {
@@ -69,21 +68,23 @@ std::string FrameLastModified(const TSystemTime& pageDate) {
     // change may miss a later change of that second, so it carries no date and
     // the browser asks again in full; a page of a later second holds every
     // change of that second, and the date proves it.
-    if (LastMessageDate.empty() || g_lastMessageSeconds >= UnixFromSystemTime(pageDate)) return {};
-    return LastMessageDate;
+    const TChatStore& store = ChatStore();
+    if (store.LastMessageDate.empty() || store.LastMessageSeconds >= UnixFromSystemTime(pageDate))
+        return {};
+    return store.LastMessageDate;
 }
 
 void SetChatLogFolder(std::string folder) {
-    g_logFolder = std::move(folder);
+    ChatStore().LogFolder = std::move(folder);
     // The next message opens its file in the new folder.
-    CloseLogBuffer(ChatLogIndex);
-    ChatLogIndex = -1;
-    ChatLogDay = 0;
+    CloseLogBuffer(ChatStore().LogIndex);
+    ChatStore().LogIndex = -1;
+    ChatStore().LogDay = 0;
 }
 
 std::string ChatLogFileName(const TSystemTime& localTime) {
     const std::string year = std::to_string(localTime.Year);
-    return g_logFolder + "ChatLog" + year + "/Chat_" + year + "-" +
+    return ChatStore().LogFolder + "ChatLog" + year + "/Chat_" + year + "-" +
            std::to_string(localTime.Month) + "-" + std::to_string(localTime.Day) + ".log";
 }
 
@@ -108,30 +109,32 @@ void AddChatMessageAt(std::u16string_view nick, std::u16string_view text,
     message.Nick = SpacesForControls(nick);
     message.Text = SpacesForControls(text);
     message.HtmlText = KeepSpaceRuns(EscapeLt(message.Text));
-    ChatMessages.push_back(std::move(message));
-    const TChatMessage& stored = ChatMessages.back();
+    ChatStore().Messages.push_back(std::move(message));
+    const TChatMessage& stored = ChatStore().Messages.back();
     LogChatMessage(stored, localNow);
     if (OnChatMessage) OnChatMessage(stored.TimeText, stored.Nick, stored.Text);
 }
 
 bool PruneChatMessages(double now) {
-    while (ChatMessages.size() > kMaxChatMessages)
-        ChatMessages.pop_front();
+    std::deque<TChatMessage>& messages = ChatStore().Messages;
+    while (messages.size() > kMaxChatMessages)
+        messages.pop_front();
     bool aged = false;
-    while (!ChatMessages.empty() && now - ChatMessages.front().Time > kMaxChatMessageAgeDays) {
-        ChatMessages.pop_front();
+    while (!messages.empty() && now - messages.front().Time > kMaxChatMessageAgeDays) {
+        messages.pop_front();
         aged = true;
     }
-    if (ChatMessages.empty()) ChatMessages.shrink_to_fit();
+    if (messages.empty()) messages.shrink_to_fit();
     return aged;
 }
 
 void DeleteChatMessages() {
     std::lock_guard lock(HookLock);
-    ChatMessages.clear();
-    ChatMessages.shrink_to_fit();
-    LastMessageDate.clear();
-    g_lastMessageSeconds = 0;
+    TChatStore& store = ChatStore();
+    store.Messages.clear();
+    store.Messages.shrink_to_fit();
+    store.LastMessageDate.clear();
+    store.LastMessageSeconds = 0;
 }
 
 }  // namespace palvex

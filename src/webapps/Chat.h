@@ -15,7 +15,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <string>
 #include <string_view>
 
@@ -48,16 +47,6 @@ struct TChatMessage {
 using TChatMessageHook = void (*)(const std::string& timeText, const std::u16string& nick,
                                   const std::u16string& text);
 
-// The store, oldest first.
-extern std::deque<TChatMessage> ChatMessages;
-// Last-Modified of the message frame; empty at start and after deletion.
-extern std::string LastMessageDate;
-// Local time of the last message-frame poll that was logged.
-extern double LastPollTime;
-// Log-buffer slot of the current day's log file; -1 before the first message.
-extern int ChatLogIndex;
-// Local day number of the last message; 0 before the first.
-extern int64_t ChatLogDay;
 // Set by the window (inside HookLock or before the server starts).
 extern TChatMessageHook OnChatMessage;
 

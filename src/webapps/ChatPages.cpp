@@ -8,6 +8,7 @@
 #include "server/RequestParser.h"
 #include "server/Response.h"
 #include "webapps/Chat.h"
+#include "webapps/ChatStore.h"
 
 namespace palvex {
 
@@ -93,7 +94,7 @@ std::u16string Limited(std::u16string_view text, size_t max) {
 // True when the request's If-Modified-Since names the frame's current date.
 bool ClientFrameCurrent(const THttpServerThread& conn) {
     const std::string since = GetIfModifiedSince(conn);
-    return !since.empty() && since == LastMessageDate;
+    return !since.empty() && since == ChatStore().LastMessageDate;
 }
 
 void AppendMessageRow(THttpServerThread& conn, const TChatMessage& message, bool odd) {
@@ -126,7 +127,7 @@ void ChatRequest(THttpServerThread& conn, const std::u16string& path) {
 }
 
 void ChatFramesetPage(THttpServerThread& conn) {
-    if (LastMessageDate.empty()) TouchLastMessageDate(GetSystemTimeUtc());
+    if (ChatStore().LastMessageDate.empty()) TouchLastMessageDate(GetSystemTimeUtc());
     StartHtmlPage(conn, kFramesetPage);
 }
 
@@ -167,10 +168,10 @@ void ChatPostPage(THttpServerThread& conn) {
 void ChatMessagesPage(THttpServerThread& conn) {
     const double t =
         conn.LogTime.Year != 0 ? DateTimeFromSystemTime(conn.LogTime) : LocalNowDateTime();
-    if (std::fabs(t - LastPollTime) <= kChatQuietPollDays)
+    if (std::fabs(t - ChatStore().LastPollTime) <= kChatQuietPollDays)
         conn.NoLog = true;
     else
-        LastPollTime = t;
+        ChatStore().LastPollTime = t;
     PruneForRequest(t);
     conn.ContentType = kHtmlType;
     if (ClientFrameCurrent(conn)) {
@@ -178,11 +179,12 @@ void ChatMessagesPage(THttpServerThread& conn) {
         return;
     }
     StartHtmlPage(conn, kMessagesPageHead);
+    const std::deque<TChatMessage>& messages = ChatStore().Messages;
     const size_t first =
-        ChatMessages.size() > kChatPageMessages ? ChatMessages.size() - kChatPageMessages : 0;
-    for (size_t i = first; i < ChatMessages.size(); ++i)
-        AppendMessageRow(conn, ChatMessages[i], (i - first) % 2 == 0);
-    if (ChatMessages.empty()) AppendBody(conn, kNoMessagesRow);
+        messages.size() > kChatPageMessages ? messages.size() - kChatPageMessages : 0;
+    for (size_t i = first; i < messages.size(); ++i)
+        AppendMessageRow(conn, messages[i], (i - first) % 2 == 0);
+    if (messages.empty()) AppendBody(conn, kNoMessagesRow);
     AppendBody(conn, kMessagesPageEnd);
     conn.LastModified = FrameLastModified(conn.StartTime);
 }

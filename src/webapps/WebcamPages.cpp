@@ -1,6 +1,7 @@
 #include "webapps/WebcamPages.h"
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cstdlib>
 #include <mutex>
@@ -48,7 +49,13 @@ constexpr int kLargeRefreshSeconds = 3;
 constexpr int kSmallRefreshSeconds = 2;
 
 std::mutex CacheLock;
-TFrameSlot Cache[2];
+
+// The large and the small picture; created on first use and never freed, as
+// a connection thread may still answer after main returns.
+std::array<TFrameSlot, 2>& Cache() {
+    static auto* slots = new std::array<TFrameSlot, 2>;
+    return *slots;
+}
 
 // The integer value of a query parameter; 0 when absent, not a number or
 // beyond an int.
@@ -144,7 +151,7 @@ void CamImage(THttpServerThread& conn) {
     bool logged = false;
     if (picture.Live) {
         std::lock_guard lock(CacheLock);
-        TFrameSlot& slot = Cache[picture.Slot];
+        TFrameSlot& slot = Cache()[picture.Slot];
         if (std::abs(slot.EncodedAt - slot.LastLoggedAt) > kImageLogInterval) {
             slot.LastLoggedAt = slot.EncodedAt;
             logged = true;
@@ -160,7 +167,7 @@ TFrameJpeg GetFrameJpeg(int width, int qualityMode) {
     const bool small = width >= 1 && width <= kSmallPictureMaxWidth;
     const int index = small ? 1 : 0;
     std::lock_guard lock(CacheLock);
-    TFrameSlot& slot = Cache[index];
+    TFrameSlot& slot = Cache()[index];
     if (!slot.Jpeg.empty() &&
         std::chrono::steady_clock::now() - slot.EncodedSteady < kFrameReuseTime)
         return {slot.Jpeg, index, true};
@@ -186,12 +193,12 @@ std::string MakeOfflineJpeg(bool small) {
 
 TFrameSlot FrameSlot(int index) {
     std::lock_guard lock(CacheLock);
-    return Cache[std::clamp(index, 0, 1)];
+    return Cache()[std::clamp(index, 0, 1)];
 }
 
 void ResetFrameCache() {
     std::lock_guard lock(CacheLock);
-    for (TFrameSlot& slot : Cache)
+    for (TFrameSlot& slot : Cache())
         slot = TFrameSlot();
 }
 

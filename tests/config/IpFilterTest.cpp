@@ -52,15 +52,15 @@ TEST(ReloadIPFilter, ReplacesTheListsWhichCompareInDottedOrder) {
     ReloadIPFilter("block:1.1.1.1,permit:1.1.1.1");
     ReloadIPFilter("block:10.0.0.0-10.255.255.255,,rem:1.2.3.4,bad,block:77.0.1.0-77.0.0.9");
     std::lock_guard lock(HookLock);
-    EXPECT_EQ(BlockRanges.size(), 2u);
-    EXPECT_TRUE(PermitRanges.empty());
+    EXPECT_EQ(BlockRanges().size(), 2u);
+    EXPECT_TRUE(PermitRanges().empty());
     const std::pair<const char*, bool> cases[] = {
         {"10.1.2.3", true},   {"11.0.0.0", false}, {"9.255.255.255", false}, {"77.0.0.9", true},
         {"77.0.0.200", true}, {"77.0.1.0", true},  {"77.0.1.1", false},      {"1.2.3.4", false},
     };
     for (const auto& [address, blocked] : cases)
-        EXPECT_EQ(IPInRanges(ParseIPv4(address), BlockRanges), blocked) << address;
-    BlockRanges.clear();
+        EXPECT_EQ(IPInRanges(ParseIPv4(address), BlockRanges()), blocked) << address;
+    BlockRanges().clear();
 }
 
 }  // namespace

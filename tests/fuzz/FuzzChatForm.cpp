@@ -12,6 +12,7 @@
 #include "server/RequestParser.h"
 #include "server/ServerThread.h"
 #include "webapps/Chat.h"
+#include "webapps/ChatStore.h"
 
 namespace {
 
@@ -53,9 +54,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(conn.Status == rsOk && IsValidUtf8(conn.ResponseBody));
     CheckNickAttribute(conn.ResponseBody);
 
-    Check(ChatMessages.size() <= kMaxChatMessages + 1);
-    if (!ChatMessages.empty()) {
-        const TChatMessage& last = ChatMessages.back();
+    Check(ChatStore().Messages.size() <= kMaxChatMessages + 1);
+    if (!ChatStore().Messages.empty()) {
+        const TChatMessage& last = ChatStore().Messages.back();
         Check(last.Nick.size() <= kMaxChatNickLength && last.Text.size() <= kMaxChatTextLength);
         Check(ChatLogLine(last).find_first_of("\r\n") == std::string::npos);
     }

@@ -5,10 +5,10 @@
 #include <string_view>
 
 #include "common/Codecs.h"
+#include "server/ByteRange.h"
 #include "server/RequestParser.h"
 #include "server/RequestPath.h"
 #include "server/ServerThread.h"
-#include "server/StaticFiles.h"
 
 using namespace palvex;
 
@@ -20,14 +20,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ParseHead(conn, input.substr(0, end));
     if (end != std::string_view::npos) conn.RequestBody = std::string(input.substr(end + 4));
 
-    TRequestPath path;
-    ParseRequestPath(conn, conn.RequestURI, path);
+    const TRequestPath path = ParseRequestPath(conn.RequestURI);
     if (path.Kind != kPathInvalid && path.RelPath.find(u"..") != std::u16string::npos)
         __builtin_trap();
 
-    conn.FileSize = conn.SendLength = 1000;
-    ParseRange(conn);
-    if (conn.RangeStart + conn.SendLength > 1000) __builtin_trap();
+    const auto range = ParseRange(GetHeader(conn, "Range"), 1000);
+    if (range && uint64_t{range->Start} + range->Length > 1000) __builtin_trap();
 
     GetQueryParam("first", GetQueryW(conn));
     GetCredentials(conn);

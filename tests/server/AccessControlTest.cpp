@@ -108,23 +108,25 @@ TEST(CheckProtectedFolder, DecodesTheHeaderAndRemembersTheUser) {
 
 TEST(FilterRequest, PeerRangesAndMethods) {
     std::lock_guard lock(HookLock);
-    const auto saved = std::make_pair(BlockRanges, PermitRanges);
-    PermitRanges = {{ParseIPv4("192.168.0.0"), ParseIPv4("192.168.255.255"), kRangePermit}};
-    EXPECT_EQ(Connection("8.8.8.8", "GET / HTTP/1.0").conn.ReadState, 0);  // no block range
-    BlockRanges = {{ParseIPv4("8.0.0.0"), ParseIPv4("8.255.255.255"), kRangeBlock}};
+    const auto saved = std::make_pair(BlockRanges(), PermitRanges());
+    PermitRanges() = {{ParseIPv4("192.168.0.0"), ParseIPv4("192.168.255.255"), kRangePermit}};
+    EXPECT_EQ(Connection("8.8.8.8", "GET / HTTP/1.0").conn.ReadState,
+              kReadRunning);  // no block range
+    BlockRanges() = {{ParseIPv4("8.0.0.0"), ParseIPv4("8.255.255.255"), kRangeBlock}};
     const Connection blocked("8.8.8.8", "PUT / HTTP/1.0\r\nX-Forwarded-For: 5.6.7.8");
-    EXPECT_EQ(blocked.conn.ReadState, 2);
+    EXPECT_EQ(blocked.conn.ReadState, kReadStop);
     EXPECT_EQ(blocked.conn.Status, rsForbidden);  // the method is not looked at
     EXPECT_EQ(Connection("5.6.7.8", "GET / HTTP/1.0\r\nX-Forwarded-For: 8.8.8.8").conn.ReadState,
               0);  // a forwarded address is not trusted
-    BlockRanges.push_back({ParseIPv4("192.168.0.1"), ParseIPv4("192.168.0.1"), kRangeBlock});
-    EXPECT_EQ(Connection("192.168.0.1", "GET / HTTP/1.0").conn.ReadState, 0);  // permit wins
+    BlockRanges().push_back({ParseIPv4("192.168.0.1"), ParseIPv4("192.168.0.1"), kRangeBlock});
+    EXPECT_EQ(Connection("192.168.0.1", "GET / HTTP/1.0").conn.ReadState,
+              kReadRunning);  // permit wins
     for (const auto& [method, known] : {std::pair{"head", true}, {"PUT", false}, {"", false}}) {
         const Connection c("9.9.9.9", std::string(method) + " / HTTP/1.0");
         EXPECT_EQ(c.conn.Status, known ? rsNone : rsBadRequest) << method;
-        EXPECT_EQ(c.conn.ReadState, known ? 0 : 2) << method;
+        EXPECT_EQ(c.conn.ReadState, known ? kReadRunning : kReadStop) << method;
     }
-    std::tie(BlockRanges, PermitRanges) = saved;
+    std::tie(BlockRanges(), PermitRanges()) = saved;
 }
 
 }  // namespace

@@ -64,7 +64,7 @@ void TestHandler(THttpServerThread& conn) {
 
 void RefuseAll(THttpServerThread& conn) {
     conn.Status = rsForbidden;
-    conn.ReadState = 2;
+    conn.ReadState = kReadStop;
 }
 
 class HttpServerTest : public ::testing::Test {

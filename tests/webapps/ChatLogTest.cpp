@@ -12,6 +12,7 @@
 #include "server/HttpServer.h"
 #include "support/TempDir.h"
 #include "webapps/Chat.h"
+#include "webapps/ChatStore.h"
 
 namespace palvex {
 namespace {
@@ -30,13 +31,13 @@ class ChatLogTest : public ::testing::Test {
         DeleteChatMessages();
         SetChatLogFolder(dir.Path());
         detail::ClearLogBuffers();
-        ChatLogIndex = -1;
+        ChatStore().LogIndex = -1;
     }
     void TearDown() override {
         std::lock_guard lock(HookLock);
         detail::ClearLogBuffers();
-        ChatLogIndex = -1;
-        ChatLogDay = 0;
+        ChatStore().LogIndex = -1;
+        ChatStore().LogDay = 0;
         DeleteChatMessages();
     }
     test::TempDir dir;

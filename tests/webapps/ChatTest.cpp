@@ -1,4 +1,5 @@
 #include "webapps/Chat.h"
+#include "webapps/ChatStore.h"
 
 #include <gtest/gtest.h>
 
@@ -92,7 +93,7 @@ class ChatTest : public ::testing::Test {
   protected:
     void SetUp() override {
         DeleteChatMessages();
-        LastPollTime = 0;
+        ChatStore().LastPollTime = 0;
         OnChatMessage = nullptr;
         SetChatLogFolder(logs.Path());
     }
@@ -116,7 +117,7 @@ TEST_F(ChatTest, PageNamesSelectPages) {
         EXPECT_EQ(r.conn.ContentType, "text/html");
     }
     EXPECT_EQ(Request(u"").conn.ResponseBody, kFrameset);
-    EXPECT_FALSE(LastMessageDate.empty());
+    EXPECT_FALSE(ChatStore().LastMessageDate.empty());
 }
 
 TEST_F(ChatTest, InputPageRemembersTheEscapedNickPerClient) {
@@ -124,14 +125,14 @@ TEST_F(ChatTest, InputPageRemembersTheEscapedNickPerClient) {
     EXPECT_EQ(PostForm("nick=Anna&txt=", "10.1.1.1"), PostedInputPage("Anna"));
     EXPECT_EQ(InputPage("10.1.1.1"), OpenInputPage("Anna"));
     EXPECT_EQ(InputPage("10.1.1.2"), OpenInputPage(""));
-    EXPECT_TRUE(ChatMessages.empty());
+    EXPECT_TRUE(ChatStore().Messages.empty());
 
     // A quote or "<" in the nickname must not end the attribute or open markup.
     const std::string escaped = "a&quot;&gt;&lt;b&gt;x&amp;";
     EXPECT_EQ(PostForm("nick=a%22%3E%3Cb%3Ex%26&txt=hi", "10.1.2.1"), PostedInputPage(escaped));
     EXPECT_EQ(InputPage("10.1.2.1"), OpenInputPage(escaped));
-    ASSERT_EQ(ChatMessages.size(), 1u);
-    EXPECT_EQ(ChatMessages[0].Nick, u"a\"><b>x&");
+    ASSERT_EQ(ChatStore().Messages.size(), 1u);
+    EXPECT_EQ(ChatStore().Messages[0].Nick, u"a\"><b>x&");
 }
 
 TEST_F(ChatTest, PostDecodesFieldsAndDropsIncompleteMessages) {
@@ -146,20 +147,20 @@ TEST_F(ChatTest, PostDecodesFieldsAndDropsIncompleteMessages) {
     for (const auto& [body, text] : cases) {
         DeleteChatMessages();
         PostForm(body);
-        ASSERT_EQ(ChatMessages.size(), text.empty() ? 0u : 1u) << body;
+        ASSERT_EQ(ChatStore().Messages.size(), text.empty() ? 0u : 1u) << body;
         if (text.empty()) continue;
-        EXPECT_EQ(ChatMessages[0].Nick, u"Bo") << body;
-        EXPECT_EQ(ChatMessages[0].Text, text) << body;
+        EXPECT_EQ(ChatStore().Messages[0].Nick, u"Bo") << body;
+        EXPECT_EQ(ChatStore().Messages[0].Text, text) << body;
     }
     // Oversized fields are cut, never inside a surrogate pair.
     std::string body = "nick=" + std::string(300, 'n') + "&txt=";
     for (size_t i = 0; i < kMaxChatTextLength; ++i)
         body += "%F0%9F%98%80";
     PostForm(body);
-    ASSERT_EQ(ChatMessages.size(), 1u);
-    EXPECT_EQ(ChatMessages[0].Nick.size(), kMaxChatNickLength);
-    EXPECT_EQ(ChatMessages[0].Text.size(), kMaxChatTextLength);
-    EXPECT_EQ(WideToUtf8(ChatMessages[0].Text).find("\xEF\xBF\xBD"), std::string::npos);
+    ASSERT_EQ(ChatStore().Messages.size(), 1u);
+    EXPECT_EQ(ChatStore().Messages[0].Nick.size(), kMaxChatNickLength);
+    EXPECT_EQ(ChatStore().Messages[0].Text.size(), kMaxChatTextLength);
+    EXPECT_EQ(WideToUtf8(ChatStore().Messages[0].Text).find("\xEF\xBF\xBD"), std::string::npos);
 }
 
 TEST_F(ChatTest, MessageFrameShowsMessagesAlternatelyShaded) {
@@ -177,7 +178,7 @@ TEST_F(ChatTest, MessageFrameShowsMessagesAlternatelyShaded) {
                   "<tr bgcolor=\"#F8F8F8\"><td>23:59</td><td>Bo</td><td>\xC3\xA4 & "
                   "></td></tr>\r\n" +
                   kMessagesEnd);
-    EXPECT_EQ(r.conn.LastModified, LastMessageDate);
+    EXPECT_EQ(r.conn.LastModified, ChatStore().LastMessageDate);
 }
 
 TEST_F(ChatTest, StoreKeepsTheNewestHundredAndFrameTheNewestTwenty) {
@@ -185,10 +186,10 @@ TEST_F(ChatTest, StoreKeepsTheNewestHundredAndFrameTheNewestTwenty) {
     const TSystemTime local = GetLocalTimeNow();
     for (int i = 1; i <= 101; ++i)
         AddChatMessageAt(u"n", u"m" + Widen(std::to_string(i)), post, local);
-    EXPECT_EQ(ChatMessages.size(), 101u);
+    EXPECT_EQ(ChatStore().Messages.size(), 101u);
     const std::string body = Request(u"messages.html").conn.ResponseBody;
-    ASSERT_EQ(ChatMessages.size(), 100u);
-    EXPECT_EQ(ChatMessages.front().Text, u"m2");
+    ASSERT_EQ(ChatStore().Messages.size(), 100u);
+    EXPECT_EQ(ChatStore().Messages.front().Text, u"m2");
     EXPECT_EQ(body.find("<td>m81</td>"), std::string::npos);
     EXPECT_LT(body.find("<td>m82</td>"), body.find("<td>m101</td>"));
 }
@@ -198,12 +199,12 @@ TEST_F(ChatTest, MessagesOlderThanADayExpireAndMoveTheFrameDate) {
     const TSystemTime post = SystemTimeFromUnix(now - 60);
     AddChatMessageAt(u"n", u"old", post, SystemTimeFromUnix(now - 2 * 86400, true));
     AddChatMessageAt(u"n", u"new", post, SystemTimeFromUnix(now - 3600, true));
-    const std::string before = LastMessageDate;
+    const std::string before = ChatStore().LastMessageDate;
     Request r(u"messages.html", "GET / HTTP/1.0\r\nIf-Modified-Since: " + before);
-    ASSERT_EQ(ChatMessages.size(), 1u);
-    EXPECT_EQ(ChatMessages[0].Text, u"new");
+    ASSERT_EQ(ChatStore().Messages.size(), 1u);
+    EXPECT_EQ(ChatStore().Messages[0].Text, u"new");
     EXPECT_EQ(r.conn.Status, rsOk);
-    EXPECT_NE(LastMessageDate, before);
+    EXPECT_NE(ChatStore().LastMessageDate, before);
 }
 
 // The message frame built by a request that began at start (UTC).
@@ -222,7 +223,7 @@ TEST_F(ChatTest, FrameDateIsTheLastPostsSecondAndNeverAhead) {
         AddChatMessageAt(u"a", u"m" + Widen(std::to_string(i)), SystemTimeFromUnix(t),
                          GetLocalTimeNow());
     const std::string postSecond = FormatHttpDate(SystemTimeFromUnix(t));
-    EXPECT_EQ(LastMessageDate, postSecond);
+    EXPECT_EQ(ChatStore().LastMessageDate, postSecond);
     Request r(u"input.html");
     // Built in the second of the posts: a later post of that second could be
     // missing, so the page carries no date and the next poll gets it whole.
@@ -254,8 +255,8 @@ TEST_F(ChatTest, QuickPostsAreDatedByTheClock) {
     const time_t after = time(nullptr);
     bool real = false;
     for (time_t second = before; second <= after; ++second)
-        real |= LastMessageDate == FormatHttpDate(SystemTimeFromUnix(second));
-    EXPECT_TRUE(real) << LastMessageDate;
+        real |= ChatStore().LastMessageDate == FormatHttpDate(SystemTimeFromUnix(second));
+    EXPECT_TRUE(real) << ChatStore().LastMessageDate;
 }
 
 TEST_F(ChatTest, PollsWithinAMinuteAreNotLogged) {
@@ -281,8 +282,8 @@ TEST_F(ChatTest, WindowIsToldAboutEachMessageAndCanDeleteThemAll) {
     AddChatMessageAt(u"Bo", u"hi\tall", GetSystemTimeUtc(), LocalAt(2024, 1, 2, 3, 4, 5));
     EXPECT_EQ(g_told, std::vector<std::string>{"2024-01-02 03:04:05|Bo|hi all"});
     DeleteChatMessages();
-    EXPECT_TRUE(ChatMessages.empty());
-    EXPECT_EQ(LastMessageDate, "");
+    EXPECT_TRUE(ChatStore().Messages.empty());
+    EXPECT_EQ(ChatStore().LastMessageDate, "");
 }
 
 TEST(ChatText, SpaceRunsKeepTheirWidth) {
