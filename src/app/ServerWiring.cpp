@@ -17,6 +17,7 @@
 #include "server/SpeedLimit.h"
 #include "server/StaticFiles.h"
 #include "webapps/Chat.h"
+#include "webapps/ChatPages.h"
 #include "webapps/DirListing.h"
 #include "webapps/Router.h"
 #include "webapps/ThumbnailAnswer.h"

@@ -12,6 +12,7 @@
 #include "server/LogBuffer.h"
 #include "server/Response.h"
 #include "webapps/ChatStore.h"
+#include "webapps/ChatText.h"
 
 namespace palvex {
 

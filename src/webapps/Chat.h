@@ -9,7 +9,7 @@
 // DeleteChatMessages takes it itself.
 //
 // Wiring:
-//     router:      ChatRequest(conn, path) for every path below "*chat\"
+//     router:      ChatRequest(conn, path) (ChatPages.h) for every path below "*chat\"
 //     window:      OnChatMessage = ...;  DeleteChatMessages();
 //     program end: FlushAllLogBuffers() (server/LogBuffer.h) after the server stopped
 
@@ -19,7 +19,6 @@
 #include <string_view>
 
 #include "common/SystemTime.h"
-#include "server/ServerThread.h"
 
 namespace palvex {
 
@@ -60,15 +59,6 @@ std::string ChatLogFileName(const TSystemTime& localTime);
 // The log line of a message: date;time;;;nick;text, fields with ";" quoted.
 std::string ChatLogLine(const TChatMessage& message);
 
-// Answers a request below "*chat\" by the path's file name; 404 for unknown ones.
-void ChatRequest(THttpServerThread& conn, const std::u16string& path);
-void ChatFramesetPage(THttpServerThread& conn);
-// The form; with a nick it is fixed in the form, with reload the message
-// frame reloads.
-void ChatInputPage(THttpServerThread& conn, std::u16string_view nick, bool reload);
-void ChatPostPage(THttpServerThread& conn);
-void ChatMessagesPage(THttpServerThread& conn);
-
 // Stores a message that arrived now (local time); postTime (UTC, the time it
 // is stored) becomes the message frame's date. Logs it and tells OnChatMessage.
 void AddChatMessage(std::u16string_view nick, std::u16string_view text,
@@ -87,16 +77,5 @@ void TouchLastMessageDate(const TSystemTime& utc);
 std::string FrameLastModified(const TSystemTime& pageDate);
 // Empties the store and LastMessageDate. Takes HookLock.
 void DeleteChatMessages();
-
-// "<" as "&lt;", nothing else changed.
-std::u16string EscapeLt(std::u16string_view text);
-// Runs of spaces made of alternating U+00A0 and spaces, so HTML keeps their width.
-std::u16string KeepSpaceRuns(std::u16string_view text);
-// "&", "<", ">" and the double quote as entities, for attribute values and text.
-std::u16string EscapeHtml(std::u16string_view text);
-// The value of the first field called name (ASCII case ignored) of a
-// URL-encoded form body, decoded as UTF-8. Each field is cut out before
-// decoding, so an encoded "&" stays part of its value.
-std::u16string GetFormField(std::string_view body, std::string_view name);
 
 }  // namespace palvex

@@ -1,4 +1,4 @@
-// The chat's pages: frameset, input form, post and message frame.
+#include "webapps/ChatPages.h"
 
 #include <cmath>
 
@@ -9,6 +9,7 @@
 #include "server/Response.h"
 #include "webapps/Chat.h"
 #include "webapps/ChatStore.h"
+#include "webapps/ChatText.h"
 
 namespace palvex {
 

@@ -1,8 +1,7 @@
-// Text helpers of the chat: escaping for its pages and form decoding.
+#include "webapps/ChatText.h"
 
 #include "common/Codecs.h"
 #include "common/TextConv.h"
-#include "webapps/Chat.h"
 
 namespace palvex {
 

@@ -1,6 +1,8 @@
 // The per-folder cache behind the listing: description documents, entry
 // lists and the folder scan.
 
+#include "webapps/KnownDirs.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -17,7 +19,6 @@
 #include "common/SystemTime.h"
 #include "common/TextConv.h"
 #include "server/StaticFiles.h"
-#include "webapps/DirListing.h"
 
 namespace palvex {
 

@@ -2,7 +2,7 @@
 
 #include "capture/Thumbnail.h"
 #include "server/BuiltinImages.h"
-#include "webapps/DirListing.h"
+#include "webapps/KnownDirs.h"
 
 namespace palvex {
 

@@ -12,6 +12,7 @@
 #include "server/RequestParser.h"
 #include "server/ServerThread.h"
 #include "webapps/Chat.h"
+#include "webapps/ChatPages.h"
 #include "webapps/ChatStore.h"
 
 namespace {

@@ -12,6 +12,7 @@
 #include "server/HttpServer.h"
 #include "support/TempDir.h"
 #include "webapps/Chat.h"
+#include "webapps/ChatPages.h"
 #include "webapps/ChatStore.h"
 
 namespace palvex {

@@ -1,5 +1,7 @@
 #include "webapps/Chat.h"
+#include "webapps/ChatPages.h"
 #include "webapps/ChatStore.h"
+#include "webapps/ChatText.h"
 
 #include <gtest/gtest.h>
 
