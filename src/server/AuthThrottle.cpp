@@ -3,6 +3,8 @@
 #include <functional>
 #include <thread>
 
+#include "server/ConnectionThreads.h"
+
 namespace palvex {
 
 namespace {
@@ -107,6 +109,7 @@ void RecordCredentials(THttpServerThread& conn, std::string_view credentials, bo
 void PauseBeforeAnswer(THttpServerThread& conn) {
     if (conn.RefusalPauseMs == 0) return;
     const auto end = TAuthThrottle::TClock::now() + std::chrono::milliseconds(conn.RefusalPauseMs);
+    const TClientWait wait;
     while (!StopRequested(conn) && TAuthThrottle::TClock::now() < end)
         std::this_thread::sleep_for(kPauseSlice);
     conn.RefusalPauseMs = 0;

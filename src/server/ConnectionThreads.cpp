@@ -5,6 +5,7 @@
 #include <sys/socket.h>
 #include <sys/time.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <system_error>
@@ -28,6 +29,15 @@ bool AcceptErrorIsTransient(int error) {
 
 bool SpawnThread(THttpServer& server, const std::shared_ptr<TConnectionList>& run);
 
+// The run and server of this thread while it is a connection thread.
+thread_local THttpServer* t_server = nullptr;
+thread_local const std::shared_ptr<TConnectionList>* t_run = nullptr;
+
+// Awake threads that are neither accepting nor working.
+bool Surplus(const TConnectionList& run) {
+    return run.Accepting.load() + run.Working.load() >= AwakeThreadLimit();
+}
+
 // sendfile has no MSG_NOSIGNAL: a peer gone in the middle of a file must fail
 // the call, not end the process. The signal stays pending on this thread.
 void BlockBrokenPipeSignal() {
@@ -37,36 +47,45 @@ void BlockBrokenPipeSignal() {
     pthread_sigmask(SIG_BLOCK, &set, nullptr);
 }
 
+// Takes a connection and serves it to the end; false when this thread is
+// to end (listener gone, idle beyond the reserve).
+bool AcceptAndServe(THttpServer& server, const std::shared_ptr<TConnectionList>& run) {
+    sockaddr_in peer{};
+    socklen_t len = sizeof peer;
+    run->Accepting.fetch_add(1);
+    // Reading is non-blocking from the start (the connection polls).
+    const int s = accept4(run->ListenSocket, reinterpret_cast<sockaddr*>(&peer), &len,
+                          SOCK_CLOEXEC | SOCK_NONBLOCK);
+    const int error = errno;
+    if (s >= 0) run->Working.fetch_add(1);
+    const int othersWaiting = run->Accepting.fetch_sub(1) - 1;
+    if (s < 0) {
+        // The listener's receive time-out: nothing came for a while.
+        if (error == EAGAIN || error == EWOULDBLOCK) return othersWaiting < kReserveThreads;
+        if (!AcceptErrorIsTransient(error) || run->Stop.Raised()) return false;
+        std::this_thread::sleep_for(kAcceptPause);
+        return true;
+    }
+    // Nobody else accepts: one more awake thread takes the next connection
+    // while this one serves, as long as the few are not all busy.
+    if (othersWaiting == 0 && !Surplus(*run)) SpawnThread(server, run);
+    // The packed address keeps the first octet in the lowest byte, which
+    // is the network-order field read as a little-endian integer.
+    THttpServerThread::Serve(
+        std::make_unique<THttpServerThread>(server, s, peer.sin_addr.s_addr, run));
+    run->Working.fetch_sub(1);
+    return true;
+}
+
 // Accepts and serves until the listener is shut down or this thread is
 // surplus. The kernel hands each connection to one waiting thread only.
 void ThreadLoop(THttpServer* server, std::shared_ptr<TConnectionList> run) {
     BlockBrokenPipeSignal();
-    for (;;) {
-        sockaddr_in peer{};
-        socklen_t len = sizeof peer;
-        run->Accepting.fetch_add(1);
-        // Reading is non-blocking from the start (the connection polls).
-        const int s = accept4(run->ListenSocket, reinterpret_cast<sockaddr*>(&peer), &len,
-                              SOCK_CLOEXEC | SOCK_NONBLOCK);
-        const int error = errno;
-        const int othersWaiting = run->Accepting.fetch_sub(1) - 1;
-        if (s < 0) {
-            // The listener's receive time-out: nothing came for a while.
-            if (error == EAGAIN || error == EWOULDBLOCK) {
-                if (othersWaiting >= kReserveThreads) break;
-                continue;
-            }
-            if (!AcceptErrorIsTransient(error) || run->Stop.Raised()) break;
-            std::this_thread::sleep_for(kAcceptPause);
-            continue;
-        }
-        // Nobody else waits: start a thread for the next connection now.
-        if (othersWaiting == 0) SpawnThread(*server, run);
-        // The packed address keeps the first octet in the lowest byte, which
-        // is the network-order field read as a little-endian integer.
-        THttpServerThread::Serve(
-            std::make_unique<THttpServerThread>(*server, s, peer.sin_addr.s_addr, run));
+    t_server = server;
+    t_run = &run;
+    while (!Surplus(*run) && AcceptAndServe(*server, run)) {
     }
+    t_run = nullptr;
     run->Threads.fetch_sub(1);
 }
 
@@ -83,6 +102,24 @@ bool SpawnThread(THttpServer& server, const std::shared_ptr<TConnectionList>& ru
 }
 
 }  // namespace
+
+int AwakeThreadLimit() {
+    static const int limit =
+        std::max(kReserveThreads, static_cast<int>(std::thread::hardware_concurrency()));
+    return limit;
+}
+
+TClientWait::TClientWait() {
+    if (!t_run) return;
+    const std::shared_ptr<TConnectionList>& run = *t_run;
+    const int working = run->Working.fetch_sub(1) - 1;
+    if (run->Accepting.load() == 0 && working < AwakeThreadLimit() && !run->Stop.Raised())
+        SpawnThread(*t_server, run);
+}
+
+TClientWait::~TClientWait() {
+    if (t_run) (*t_run)->Working.fetch_add(1);
+}
 
 bool StartConnectionThreads(THttpServer& server, const std::shared_ptr<TConnectionList>& run) {
     const timeval idle{static_cast<time_t>(server.SpareThreadSeconds), 0};

@@ -35,9 +35,11 @@ struct TConnectionList {
     TStopSignal Stop;
     // Owned: shut down by the stop, closed when the last thread let go.
     int ListenSocket = -1;
-    // Connection threads of this start, and how many of them wait in accept.
+    // Connection threads of this start, how many of them wait in accept, and
+    // how many serve a connection without waiting on its client.
     std::atomic<int> Threads{0};
     std::atomic<int> Accepting{0};
+    std::atomic<int> Working{0};
 
     TConnectionList() = default;
     ~TConnectionList();

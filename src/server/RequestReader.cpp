@@ -10,6 +10,7 @@
 #include <new>
 
 #include "common/FileIo.h"
+#include "server/ConnectionThreads.h"
 #include "server/HeadReaders.h"
 #include "server/RequestParser.h"
 #include "server/StopSignal.h"
@@ -227,6 +228,7 @@ bool ReadRequest(THttpServerThread& conn) {
         // After a stop nothing could be answered any more.
         if (ConnectionStopped(conn)) return GiveUp(conn, buf);
         // Sleeps until bytes come, a time-out is due or the server stops.
+        const TClientWait wait;
         WaitForSocket(conn.Socket, POLLIN, StopFd(conn), ReadWaitMs(conn, now, lastData));
     }
     return GiveUp(conn, buf);

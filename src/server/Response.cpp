@@ -10,6 +10,7 @@
 
 #include "common/SystemTime.h"
 #include "server/AuthThrottle.h"
+#include "server/ConnectionThreads.h"
 #include "server/FileSender.h"
 #include "server/StopSignal.h"
 
@@ -92,6 +93,7 @@ std::string_view ApplyStatusRules(THttpServerThread& conn, bool final) {
 }  // namespace
 
 bool WaitWritable(const THttpServerThread& conn) {
+    const TClientWait wait;
     uint32_t waitedMs = 0;
     for (;;) {
         if (ConnectionStopped(conn)) return false;
@@ -198,7 +200,10 @@ bool SendData(THttpServerThread& conn, std::string& data, bool throttle) {
         offset += static_cast<size_t>(sent);
         conn.BytesSent += static_cast<uint32_t>(sent);
         if (offset >= data.size()) break;
-        if (throttled) std::this_thread::sleep_for(std::chrono::milliseconds(kThrottlePassMs));
+        if (throttled) {
+            const TClientWait wait;
+            std::this_thread::sleep_for(std::chrono::milliseconds(kThrottlePassMs));
+        }
         if (sent > 0 && conn.OnProgress) {
             sentInCall += static_cast<uint32_t>(sent);
             ReportProgress(conn, sentInCall);

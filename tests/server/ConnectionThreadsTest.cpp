@@ -32,6 +32,14 @@ void Pong(THttpServerThread& conn) {
     conn.ResponseBody = "pong";
 }
 
+// "/slow" is sent at 1 KiB/s, long enough to keep its thread asleep.
+void PongOrSlow(THttpServerThread& conn) {
+    Pong(conn);
+    if (conn.RequestURI != "/slow") return;
+    conn.ResponseBody = std::string(64 * 1024, 's');
+    conn.SpeedLimit = 1;
+}
+
 // Starts a test server on a fresh port with settings made before the start.
 THttpServer& StartWith(uint32_t idleTimeout, uint32_t spareThreadSeconds) {
     THttpServer& server = test::NewTestServer();
@@ -127,6 +135,29 @@ TEST(ConnectionThreads, SpareThreadsEndAfterTheirIdleTime) {
     EXPECT_GE(run->Threads.load(), 1);
     EXPECT_TRUE(Exchange(server.Port, kRequest).ends_with(kPong));
     StopServer(server);
+}
+
+// Only a few threads stay awake; every one asleep on a slow transfer or a
+// slow client is replaced, so that a new client is still served at once.
+TEST(ConnectionThreads, ThreadsAsleepOnTheirClientsAreReplaced) {
+    THttpServer& server = test::StartTestServer(PongOrSlow);
+    const std::shared_ptr<TConnectionList> run = server.Connections;
+    std::vector<int> slow;
+    for (int i = 0; i < AwakeThreadLimit() + 2; ++i) {
+        slow.push_back(test::Connect(server.Port));
+        test::SendAll(slow.back(), "GET /slow HTTP/1.0\r\n\r\n");
+    }
+    const std::vector<int> readers = WaitingReaders(server.Port, AwakeThreadLimit() + 2);
+    const size_t expected = slow.size() + readers.size();
+    ASSERT_TRUE(test::WaitUntil([&] { return detail::ConnectionCount(server) == expected; }, 5s));
+    EXPECT_EQ(run->Working.load(), 0);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(Exchange(server.Port, kRequest).ends_with(kPong));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
+    CloseAll(slow);
+    CloseAll(readers);
+    StopServer(server);
+    EXPECT_EQ(run->Threads.load(), 0);
 }
 
 // Waiting readers sleep until bytes, a time-out or the stop: they cost no
