@@ -12,8 +12,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "common/TextConv.h"
 #include "app/ServerWiring.h"
+#include "common/TextConv.h"
 #include "server/HttpServer.h"
 #include "shell/DesktopServices.h"
 #include "shell/EditorDialog.h"

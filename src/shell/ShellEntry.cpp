@@ -10,10 +10,10 @@
 #include "app/ServerWiring.h"
 #include "capture/Capture.h"
 #include "config/Settings.h"
+#include "server/LogBuffer.h"
 #include "shell/DesktopServices.h"
 #include "shell/MainWindow.h"
 #include "shell/logic/Translate.h"
-#include "server/LogBuffer.h"
 
 namespace palvex {
 
