@@ -137,7 +137,10 @@ bool TAuthBuilder::AddFolder(const TFolderRow& row) {
     const auto groups = NormaliseGroups(
         row.Groups, [&](std::string_view g) { return FolderGroupFault(folder, g); });
     if (!groups) return false;
-    while (folder.size() > 1 && (folder.back() == '/' || folder.back() == '\\'))
+    // Blanks that a trailing separator hid go too: loading trims them, and
+    // the folder must read back as it was saved.
+    while (folder.size() > 1 && (folder.back() == '/' || folder.back() == '\\' ||
+                                 static_cast<unsigned char>(folder.back()) <= ' '))
         folder.pop_back();
     Append(out_.AuthDir, folder + ':' + *groups);
     ++out_.Folders;

@@ -107,6 +107,8 @@ TEST(BuildAuthTexts, FolderRows) {
         {{"fotos\\", ""}, " || fotos:standard"},
         {{"fotos/\\/", ""}, " || fotos:standard"},
         {{"//", ""}, " || /:standard"},
+        {{"fotos  /", ""}, " || fotos:standard"},
+        {{"///   ////", ""}, " || /:standard"},
         {{"/", "*"}, " || /:*"},
         {{"", "Hobby"}, " || "},  // no folder: row ignored
         {{"Bilder und Töne", "Hobby"}, " || Bilder und Töne:Hobby"},
