@@ -33,7 +33,7 @@ bool SpawnThread(THttpServer& server, const std::shared_ptr<TConnectionList>& ru
 thread_local THttpServer* t_server = nullptr;
 thread_local const std::shared_ptr<TConnectionList>* t_run = nullptr;
 
-// Awake threads that are neither accepting nor working.
+// Enough other threads are awake (accepting or working) without this one.
 bool Surplus(const TConnectionList& run) {
     return run.Accepting.load() + run.Working.load() >= AwakeThreadLimit();
 }
