@@ -17,6 +17,7 @@ namespace palvex {
 
 namespace {
 
+constexpr int kMinAwakeThreads = 2;
 constexpr auto kAcceptPause = std::chrono::milliseconds(25);
 constexpr auto kThreadsEndedPoll = std::chrono::milliseconds(10);
 
@@ -104,8 +105,9 @@ bool SpawnThread(THttpServer& server, const std::shared_ptr<TConnectionList>& ru
 }  // namespace
 
 int AwakeThreadLimit() {
+    // One per core: more only take turns on the cores and sleep in accept.
     static const int limit =
-        std::max(kReserveThreads, static_cast<int>(std::thread::hardware_concurrency()));
+        std::max(kMinAwakeThreads, static_cast<int>(std::thread::hardware_concurrency()));
     return limit;
 }
 
