@@ -21,13 +21,7 @@ PIDS=()
 cleanup() { for p in "${PIDS[@]}"; do kill "$p" 2>/dev/null || true; done; [ -n "${KEEP:-}" ] || rm -rf "$WORK"; }
 trap cleanup EXIT
 "$RUN_BENCH" --make-root "$WORK/root" 2>/dev/null
-free_port() {
-  local p
-  for _ in $(seq 50); do
-    p=$((20000 + RANDOM % 30000))
-    (exec 3<>/dev/tcp/127.0.0.1/$p) 2>/dev/null || { echo $p; return; }
-  done
-}
+. scripts/free-port.sh
 wait_port() { for _ in $(seq 100); do curl -s -o /dev/null "http://127.0.0.1:$1/small.html" && return; sleep 0.1; done; }
 median() { sort -g | awk '{a[NR]=$1} END{print (NR%2)?a[(NR+1)/2]:(a[NR/2]+a[NR/2+1])/2}'; }
 rate_of() { awk -F'\t' -v k=a16 '$2==k{print $4}' "$1" | median; }

@@ -13,16 +13,9 @@ check() { # check "what" actual expected
   [ "$2" = "$3" ] || fail "$1: got [$2], expected [$3]"
 }
 
-# free_port: a port nothing listens on at this moment. Another process may
-# take it before it is used: where the program binds it, start_on_free_port
-# is the sound way.
-free_port() {
-  local p
-  for _ in $(seq 50); do
-    p=$((20000 + RANDOM % 30000))
-    (exec 3<>/dev/tcp/127.0.0.1/$p) 2>/dev/null || { echo $p; return; }
-  done
-}
+# free_port; where the program binds the port, start_on_free_port is the
+# sound way.
+. "$(dirname "${BASH_SOURCE[0]}")/../../scripts/free-port.sh"
 
 # start_palvex args...: starts in the background with the temporary program folder.
 start_palvex() {
