@@ -1,7 +1,5 @@
 #include "common/Codecs.h"
 
-#include <cstdio>
-
 #include "common/TextConv.h"
 
 namespace palvex {
@@ -235,11 +233,26 @@ std::string HexToBytes(std::string_view text) {
     return out;
 }
 
+void AppendDecimal(std::string& out, uint64_t value, unsigned minDigits) {
+    char digits[20];
+    unsigned n = 0;
+    do {
+        digits[n++] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    } while (value != 0);
+    for (; minDigits > n; --minDigits)
+        out += '0';
+    while (n > 0)
+        out += digits[--n];
+}
+
 std::string FormatIPv4(uint32_t address) {
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "%u.%u.%u.%u", address & 0xFF, (address >> 8) & 0xFF,
-                  (address >> 16) & 0xFF, address >> 24);
-    return buf;
+    std::string out;
+    for (int shift = 0; shift < 32; shift += 8) {
+        if (shift != 0) out += '.';
+        AppendDecimal(out, (address >> shift) & 0xFF);
+    }
+    return out;
 }
 
 uint32_t ParseIPv4(std::string_view text) {
@@ -264,15 +277,23 @@ uint32_t ParseIPv4(std::string_view text) {
 }
 
 std::string FormatDate(const TSystemTime& t) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%04u-%02u-%02u", t.Year, t.Month, t.Day);
-    return buf;
+    std::string out;
+    AppendDecimal(out, t.Year, 4);
+    out += '-';
+    AppendDecimal(out, t.Month, 2);
+    out += '-';
+    AppendDecimal(out, t.Day, 2);
+    return out;
 }
 
 std::string FormatTime(const TSystemTime& t) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%02u:%02u:%02u", t.Hour, t.Minute, t.Second);
-    return buf;
+    std::string out;
+    AppendDecimal(out, t.Hour, 2);
+    out += ':';
+    AppendDecimal(out, t.Minute, 2);
+    out += ':';
+    AppendDecimal(out, t.Second, 2);
+    return out;
 }
 
 std::string FormatTimestamp(const TSystemTime& t) {

@@ -50,6 +50,9 @@ std::string HexToBytes(std::string_view text);
 
 // Packed address: first octet in the lowest byte.
 std::string FormatIPv4(uint32_t address);
+// Decimal digits of value, zero-padded to at least minDigits (answers and
+// log lines are built often enough for printf to show in profiles).
+void AppendDecimal(std::string& out, uint64_t value, unsigned minDigits = 1);
 // Dotted text to packed address; 0 when invalid (so "0.0.0.0" also gives 0).
 uint32_t ParseIPv4(std::string_view text);
 // The address as a number with the first octet most significant (dotted order).

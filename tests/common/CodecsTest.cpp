@@ -89,6 +89,7 @@ TEST(HexBytes, PairsOddAndInvalid) {
 TEST(IPv4, ParseAndFormat) {
     EXPECT_EQ(ParseIPv4("192.168.001.010"), ParseIPv4("192.168.1.10"));
     EXPECT_EQ(FormatIPv4(ParseIPv4("192.168.1.10")), "192.168.1.10");
+    EXPECT_EQ(FormatIPv4(ParseIPv4("0.255.100.9")), "0.255.100.9");
     EXPECT_EQ(ParseIPv4("1.2.3.4"), 0x04030201u);
     for (const char* bad : {"1.2.3", "1.2.3.4.5", "256.1.1.1", "1.2.3.a", " 1.2.3.4", "1.2.3.4 "})
         EXPECT_EQ(ParseIPv4(bad), 0u) << bad;
@@ -103,6 +104,17 @@ TEST(Timestamps, FixedWidthFields) {
     EXPECT_EQ(FormatTimestamp(t), "2010-03-07 14:05:09");
     t.Year = 99;
     EXPECT_EQ(FormatDate(t), "0099-03-07");
+    t.Hour = 123;  // a field wider than its width is not cut
+    EXPECT_EQ(FormatTime(t), "123:05:09");
+}
+
+TEST(Decimal, PadsAndKeepsEveryDigit) {
+    std::string out = "x";
+    AppendDecimal(out, 0);
+    AppendDecimal(out, 7, 3);
+    AppendDecimal(out, 1234, 2);
+    AppendDecimal(out, UINT64_MAX);
+    EXPECT_EQ(out, "x00071234" "18446744073709551615");
 }
 
 TEST(HeaderLookup, NeedsTheBlankAfterTheColon) {
