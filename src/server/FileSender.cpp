@@ -72,6 +72,20 @@ TDirect SendDirect(THttpServerThread& conn, uint64_t& remaining) {
     return TDirect::Ended;
 }
 
+// Without a speed limit a larger body goes straight from the file: the head
+// leaves first, held back until the first file bytes join it.
+bool HeadGoesAlone(const THttpServerThread& conn, uint64_t remaining) {
+    return conn.BytesSent == 0 && remaining > kFileChunkBytes &&
+           conn.SpeedLimit.load(std::memory_order_relaxed) == 0;
+}
+
+void SendHeadAlone(THttpServerThread& conn) {
+    conn.ResponseBody.clear();
+    conn.MoreFollows = true;
+    SendResponse(conn, false);
+    conn.MoreFollows = false;
+}
+
 }  // namespace
 
 void CloseServedFile(THttpServerThread& conn) {
@@ -92,7 +106,8 @@ void SendFileData(THttpServerThread& conn) {
     }
     uint64_t remaining = conn.SendLength;
     bool direct = true;
-    while (remaining > 0) {
+    if (HeadGoesAlone(conn, remaining)) SendHeadAlone(conn);
+    while (remaining > 0 && !conn.Abort) {
         // The head leaves with the first chunk; the rest may go directly.
         if (direct && conn.BytesSent > 0 && conn.SpeedLimit.load() == 0) {
             const TDirect result = SendDirect(conn, remaining);

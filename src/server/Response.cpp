@@ -5,9 +5,10 @@
 
 #include <cerrno>
 #include <chrono>
-#include <cstdio>
+#include <cstdint>
 #include <thread>
 
+#include "common/Codecs.h"
 #include "common/SystemTime.h"
 #include "server/AuthThrottle.h"
 #include "server/ConnectionThreads.h"
@@ -49,7 +50,8 @@ constexpr const char* kMonthNames[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
 ssize_t SendBlock(const THttpServerThread& conn, const char* data, size_t len) {
     if (len == 0) return 0;
     for (;;) {
-        const ssize_t n = send(conn.Socket, data, len, MSG_NOSIGNAL | MSG_DONTWAIT);
+        const int more = conn.MoreFollows ? MSG_MORE : 0;
+        const ssize_t n = send(conn.Socket, data, len, MSG_NOSIGNAL | MSG_DONTWAIT | more);
         if (n >= 0) return n;
         if (errno == EINTR) continue;
         if (errno != EAGAIN && errno != EWOULDBLOCK) return -1;
@@ -58,17 +60,13 @@ ssize_t SendBlock(const THttpServerThread& conn, const char* data, size_t len) {
     }
 }
 
+// Without a limit everything goes to the socket at once; a non-blocking send
+// takes what fits and the rest waits for room.
 size_t BlockSize(const THttpServerThread& conn, bool throttled, unsigned pass) {
-    if (!throttled) return kSendBlockBytes;
+    if (!throttled) return SIZE_MAX;
     if (pass != 0) return 0;
     return conn.SpeedLimit.load(std::memory_order_relaxed) == 1 ? kThrottleSmallBlock
                                                                 : kThrottleLargeBlock;
-}
-
-std::string DecimalText(uint64_t value) {
-    char buf[24];
-    std::snprintf(buf, sizeof buf, "%llu", static_cast<unsigned long long>(value));
-    return buf;
 }
 
 void AddLine(std::string& head, std::string_view a, std::string_view b = {}) {
@@ -136,8 +134,11 @@ bool BuildHeader(THttpServerThread& conn, bool final) {
     if (!conn.ContentType.empty()) AddLine(head, "Content-Type: ", conn.ContentType);
     if (final && conn.HeaderLength == 0)
         conn.HeaderLength = static_cast<uint32_t>(conn.ResponseBody.size());
-    if (conn.Status <= rsPartial && conn.HeaderLength > 1)
-        AddLine(head, "Content-Length: ", DecimalText(conn.HeaderLength));
+    if (conn.Status <= rsPartial && conn.HeaderLength > 1) {
+        head += "Content-Length: ";
+        AppendDecimal(head, conn.HeaderLength);
+        head += kCrLf;
+    }
     if (!conn.ContentRange.empty()) AddLine(head, "Content-Range: bytes ", conn.ContentRange);
     if (conn.NoCache) AddLine(head, "Cache-Control: no-cache");
     AddLine(head, "Connection: close");
@@ -231,10 +232,17 @@ void ReportProgress(THttpServerThread& conn, uint32_t sentInCall) {
 }
 
 std::string FormatHttpDate(const TSystemTime& t) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%s, %02u %s %u %02u:%02u:%02u GMT", kDayNames[t.DayOfWeek % 7],
-                  t.Day, kMonthNames[(t.Month + 11) % 12], t.Year, t.Hour, t.Minute, t.Second);
-    return buf;
+    std::string out = kDayNames[t.DayOfWeek % 7];
+    out += ", ";
+    AppendDecimal(out, t.Day, 2);
+    out += ' ';
+    out += kMonthNames[(t.Month + 11) % 12];
+    out += ' ';
+    AppendDecimal(out, t.Year);
+    out += ' ';
+    out += FormatTime(t);
+    out += " GMT";
+    return out;
 }
 
 }  // namespace palvex

@@ -10,7 +10,6 @@
 
 namespace palvex {
 
-constexpr size_t kSendBlockBytes = 8195;
 constexpr size_t kThrottleSmallBlock = 1024;  // SpeedLimit 1: 1 KiB per second
 constexpr size_t kThrottleLargeBlock = 4096;  // SpeedLimit 2: 4 KiB per second
 constexpr int kThrottlePassMs = 125;

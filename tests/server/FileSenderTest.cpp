@@ -125,6 +125,25 @@ TEST_F(FileSender, FileThatShrinksWhileSentEndsTheBodyShort) {
     EXPECT_GT(test::Exchange(server_->Port, "GET /big.bin HTTP/1.0\r\n\r\n").size(), kNewSize);
 }
 
+// The head leaves before the file bytes; a range past the first chunk must
+// still start at its offset and carry exactly its bytes.
+TEST_F(FileSender, HeadAndRangeBeyondTheFirstChunkComeOutWhole) {
+    std::string pattern(200000, '\0');
+    for (size_t i = 0; i < pattern.size(); ++i)
+        pattern[i] = static_cast<char>(i % 251);
+    root_.Write("pattern.bin", pattern);
+    std::string head, body;
+    test::SplitAnswer(test::Exchange(server_->Port, "GET /pattern.bin HTTP/1.0\r\n\r\n"), head,
+                      body);
+    EXPECT_NE(head.find("Content-Length: 200000\r\n"), std::string::npos) << head;
+    EXPECT_TRUE(body == pattern);
+    const std::string ranged = "GET /pattern.bin HTTP/1.0\r\nRange: bytes=1000-60999\r\n\r\n";
+    test::SplitAnswer(test::Exchange(server_->Port, ranged), head, body);
+    EXPECT_TRUE(head.starts_with("HTTP/1.0 206 ")) << head;
+    EXPECT_NE(head.find("Content-Length: 60000\r\n"), std::string::npos) << head;
+    EXPECT_TRUE(body == pattern.substr(1000, 60000));
+}
+
 TEST_F(FileSender, StopEndsAStalledTransferAtOnce) {
     const int s = StalledDownload();
     const auto start = std::chrono::steady_clock::now();
