@@ -64,7 +64,7 @@ bool AcceptAndServe(THttpServer& server, const std::shared_ptr<TConnectionList>&
         // The listener's receive time-out: nothing came for a while.
         if (error == EAGAIN || error == EWOULDBLOCK) return othersWaiting < kReserveThreads;
         if (!AcceptErrorIsTransient(error) || run->Stop.Raised()) return false;
-        std::this_thread::sleep_for(kAcceptPause);
+        if (error != EINTR) std::this_thread::sleep_for(kAcceptPause);
         return true;
     }
     // Nobody else accepts: one more awake thread takes the next connection

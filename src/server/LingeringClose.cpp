@@ -195,15 +195,18 @@ TCloser& Closer() {
 }  // namespace
 
 void CloseGracefully(int socket, std::shared_ptr<TConnectionList> run, bool clientDone) {
+    // A client that sent all its request and nothing since has no unread
+    // bytes for a reset to drop: close sends the FIN without a shutdown.
+    const bool stopped = run && run->Stop.Raised();
+    if (clientDone && !stopped && Drain(socket) != TDrain::Open) {
+        close(socket);
+        return;
+    }
     shutdown(socket, SHUT_WR);
     // A client that closed already (or is gone) needs no waiting; after a
-    // stop nobody waits either. Nor does a client that sent all its request
-    // and nothing since: a reset needs unread bytes, and it has none to send.
-    const bool stopped = run && run->Stop.Raised();
+    // stop nobody waits either.
     const TDrain drain = stopped ? TDrain::Closed : Drain(socket);
-    if (drain == TDrain::Closed || (clientDone && drain == TDrain::Empty) || !run ||
-        !Closer().Add(socket, std::move(run)))
-        close(socket);
+    if (drain == TDrain::Closed || !run || !Closer().Add(socket, std::move(run))) close(socket);
 }
 
 void CutLingeringCloses() {

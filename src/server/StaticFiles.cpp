@@ -48,8 +48,40 @@ bool TryUtf8Reading(std::u16string& relPath, const std::u16string& root) {
     return true;
 }
 
+struct TOpenedFile {
+    int Fd = -1;
+    struct stat St {};
+};
+
+void MarkFolder(TRequestPath& p) {
+    p.Kind = kPathFolder;
+    p.Slashed = true;
+    p.RelPath += u'\\';
+}
+
+// A path of unknown kind is opened right away: a regular file, the usual
+// case, stays open for serving and costs no separate look-up. False when
+// the kind is still unknown.
+bool OpenedKind(TRequestPath& p, const std::u16string& root, TOpenedFile& opened) {
+    const int fd =
+        open(FsPath(JoinRootPath(root, p.RelPath)).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return false;
+    const bool known = fstat(fd, &opened.St) == 0;
+    if (known && S_ISREG(opened.St.st_mode)) {
+        p.Kind = kPathFile;
+        opened.Fd = fd;
+        return true;
+    }
+    close(fd);
+    if (!known || !S_ISDIR(opened.St.st_mode)) return false;
+    MarkFolder(p);
+    return true;
+}
+
 // Resolves an unknown kind through the file system; false when nothing is there.
-bool ResolveKind(THttpServerThread& conn, TRequestPath& p, const std::u16string& root) {
+bool ResolveKind(THttpServerThread& conn, TRequestPath& p, const std::u16string& root,
+                 TOpenedFile& opened) {
+    if (p.Kind == kPathAny && OpenedKind(p, root, opened)) return true;
     struct stat st {};
     if (stat(FsPath(JoinRootPath(root, p.RelPath)).c_str(), &st) != 0) {
         if (IsResourceShortage(errno)) {
@@ -61,13 +93,10 @@ bool ResolveKind(THttpServerThread& conn, TRequestPath& p, const std::u16string&
         stat(FsPath(JoinRootPath(root, p.RelPath)).c_str(), &st);
     }
     if (p.Kind == kPathFolder) return true;
-    if (S_ISDIR(st.st_mode)) {
-        p.Kind = kPathFolder;
-        p.Slashed = true;
-        p.RelPath += u'\\';
-    } else {
+    if (S_ISDIR(st.st_mode))
+        MarkFolder(p);
+    else
         p.Kind = kPathFile;
-    }
     return true;
 }
 
@@ -209,13 +238,15 @@ void DispatchRequest(THttpServerThread& conn) {
 void ServeFile(THttpServerThread& conn, TRequestPath& p, const std::u16string& root,
                const TProtectedFolders* folders) {
     conn.Status = rsNotFound;
+    TOpenedFile opened;
     if (p.Kind == kPathAny || p.Kind == kPathFolder) {
-        if (!ResolveKind(conn, p, root)) return;
+        if (!ResolveKind(conn, p, root, opened)) return;
     }
     if (p.RelPath.empty()) p.RelPath.assign(1, u'\\');
     if (folders) {
         conn.Realm = CheckProtectedFolder(conn, WideToAnsi(p.RelPath), *folders);
         if (!conn.Realm.empty()) {
+            if (opened.Fd >= 0) close(opened.Fd);
             conn.Status = rsAuthRequired;
             return;
         }
@@ -223,8 +254,8 @@ void ServeFile(THttpServerThread& conn, TRequestPath& p, const std::u16string& r
     const std::u16string target = JoinRootPath(root, p.RelPath == u"\\" ? u"" : p.RelPath);
     std::u16string fullName = target;
     if (p.Kind == kPathFolder) fullName += Widen(conn.Server->IndexName);
-    struct stat st {};
-    const int fd = OpenRegularFile(fullName, st);
+    struct stat& st = opened.St;
+    const int fd = opened.Fd >= 0 ? opened.Fd : OpenRegularFile(fullName, st);
     if (fd < 0) {
         // Out of descriptors or memory a file that is there is not missing:
         // the client may ask again later.
