@@ -19,7 +19,9 @@ namespace palvex {
 
 namespace {
 
-constexpr size_t kInitialBufferBytes = 1000;
+// Room for a browser's head without growing: a connection that waits for
+// its head holds only this much. Growth doubles, by at most kBufferGrowBytes.
+constexpr size_t kInitialBufferBytes = 2048;
 constexpr size_t kBufferGrowBytes = 20480;
 constexpr size_t kMinFreeRoom = 1024;
 constexpr size_t kMaxHeadBytes = 4096;
@@ -143,7 +145,7 @@ Step OnBytes(THttpServerThread& conn, TReceiveBuffer& buf, Phase& phase) {
     }
     if (buf.Room() < kMinFreeRoom) {
         try {
-            buf.Data.resize(buf.Data.size() + kBufferGrowBytes);
+            buf.Data.resize(buf.Data.size() + std::min(buf.Data.size(), kBufferGrowBytes));
         } catch (const std::bad_alloc&) {
             buf.Data.clear();
             buf.Held = 0;
