@@ -1,6 +1,9 @@
 #include "server/FileSender.h"
 
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/sendfile.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -79,11 +82,16 @@ bool HeadGoesAlone(const THttpServerThread& conn, uint64_t remaining) {
            conn.SpeedLimit.load(std::memory_order_relaxed) == 0;
 }
 
+// Corked, the socket sends only full segments: the head joins the file's
+// first bytes and no call of sendfile ends in a short segment.
+void SetCork(const THttpServerThread& conn, int on) {
+    setsockopt(conn.Socket, IPPROTO_TCP, TCP_CORK, &on, sizeof on);
+}
+
 void SendHeadAlone(THttpServerThread& conn) {
     conn.ResponseBody.clear();
-    conn.MoreFollows = true;
+    SetCork(conn, 1);
     SendResponse(conn, false);
-    conn.MoreFollows = false;
 }
 
 }  // namespace
@@ -106,13 +114,17 @@ void SendFileData(THttpServerThread& conn) {
     }
     uint64_t remaining = conn.SendLength;
     bool direct = true;
-    if (HeadGoesAlone(conn, remaining)) SendHeadAlone(conn);
+    bool corked = HeadGoesAlone(conn, remaining);
+    if (corked) SendHeadAlone(conn);
     while (remaining > 0 && !conn.Abort) {
         // The head leaves with the first chunk; the rest may go directly.
         if (direct && conn.BytesSent > 0 && conn.SpeedLimit.load() == 0) {
             const TDirect result = SendDirect(conn, remaining);
             if (result == TDirect::Ended) break;
             direct = result != TDirect::NotHere;
+            // Blocks of a limited answer leave when their time comes.
+            if (corked) SetCork(conn, 0);
+            corked = false;
             continue;
         }
         const size_t n = static_cast<size_t>(std::min<uint64_t>(remaining, kFileChunkBytes));
@@ -127,6 +139,7 @@ void SendFileData(THttpServerThread& conn) {
         if (remaining > 0) SendResponse(conn, false);
         if (conn.Abort) break;
     }
+    if (corked) SetCork(conn, 0);
     CloseServedFile(conn);
 }
 

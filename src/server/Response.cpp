@@ -50,8 +50,7 @@ constexpr const char* kMonthNames[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
 ssize_t SendBlock(const THttpServerThread& conn, const char* data, size_t len) {
     if (len == 0) return 0;
     for (;;) {
-        const int more = conn.MoreFollows ? MSG_MORE : 0;
-        const ssize_t n = send(conn.Socket, data, len, MSG_NOSIGNAL | MSG_DONTWAIT | more);
+        const ssize_t n = send(conn.Socket, data, len, MSG_NOSIGNAL | MSG_DONTWAIT);
         if (n >= 0) return n;
         if (errno == EINTR) continue;
         if (errno != EAGAIN && errno != EWOULDBLOCK) return -1;

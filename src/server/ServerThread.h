@@ -112,8 +112,6 @@ class THttpServerThread {
     // Set after the first sending pass that left bytes over: from then on a
     // send waits until the peer takes the bytes (still checking Abort).
     bool SendBlocking = false;
-    // The bytes being sent are held back (MSG_MORE) until more follow them.
-    bool MoreFollows = false;
 };
 
 // The connection thread: read, answer, close gracefully, final notification.
