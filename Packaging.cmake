@@ -1,9 +1,13 @@
-# Installation (bin/palvex, share/palvex/ with templates, help and icons, the
+# Installation (bin/palvex, lib/palvex/palvex-window.so, share/palvex/ with templates, help and icons, the
 # menu entry and the icon theme's icons) and the Debian package built from it.
 
 include(GNUInstallDirs)
 
 install(TARGETS palvex RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The window module, found by the program in ../lib/palvex/ beside its folder.
+if(TARGET palvex_window)
+  install(TARGETS palvex_window LIBRARY DESTINATION lib/palvex)
+endif()
 # The program looks for shipped files in ../share/palvex/ beside its folder.
 install(DIRECTORY data/ DESTINATION ${CMAKE_INSTALL_DATADIR}/palvex
   PATTERN README.md EXCLUDE)

@@ -4,12 +4,12 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <string>
+
 #include "app/Headless.h"
+#include "app/WindowModule.h"
 #include "config/CommandLine.h"
 #include "config/Settings.h"
-#if PALVEX_GUI
-#include "shell/ShellEntry.h"
-#endif
 
 namespace {
 
@@ -45,11 +45,12 @@ bool WantWindow() {
 int main(int argc, char** argv) {
     palvex::BlockStopSignals();
     palvex::SetCommandLine(argc, argv);
-#if PALVEX_GUI
-    if (WantWindow()) return palvex::RunGui(argc, argv);
-#else
-    WantWindow();
-#endif
+    if (WantWindow()) {
+        int exitCode = 0;
+        std::string why;
+        if (palvex::RunWindowModule(argc, argv, exitCode, why)) return exitCode;
+        std::fprintf(stderr, "palvex: no window (%s), running headless\n", why.c_str());
+    }
     if (!palvex::InitSettings()) {
         std::fputs("\apalvex: invalid port, not started\n", stderr);
         return 0;

@@ -17,7 +17,9 @@ deb=$(ls "$WORK"/pkg/palvex_*.deb 2>/dev/null | head -1)
 
 root="$WORK/root"
 dpkg-deb -x "$deb" "$root" || { echo "FAIL: dpkg-deb -x"; exit 1; }
-for f in usr/bin/palvex usr/share/palvex/System/Templates/dir.css \
+window=""
+[ -e "$BUILD/palvex-window.so" ] && window=usr/lib/palvex/palvex-window.so
+for f in usr/bin/palvex $window usr/share/palvex/System/Templates/dir.css \
          usr/share/palvex/Help/DE/index.html usr/share/applications/palvex.desktop \
          usr/share/icons/hicolor/48x48/apps/palvex.png \
          usr/share/icons/hicolor/scalable/apps/palvex.svg; do
@@ -26,7 +28,8 @@ done
 depends=$(dpkg-deb -f "$deb" Depends)
 needs() { grep -q "$1" <<<"$depends" || fail "Depends lacks $1: $depends"; }
 for lib in libc6 libjpeg62-turbo libpng16-16 libgif7 libtiff6; do needs $lib; done
-linked=$(readelf -d "$root/usr/bin/palvex" | grep NEEDED)
+linked=$(readelf -d "$root/usr/bin/palvex" ${window:+"$root/$window"} | grep NEEDED)
+readelf -d "$root/usr/bin/palvex" | grep -q libQt6 && fail "the program itself links Qt"
 grep -q libcurl <<<"$linked" && needs libcurl4
 grep -q libQt6Widgets <<<"$linked" && needs libqt6widgets6
 grep -q '^Exec=palvex$' "$root/usr/share/applications/palvex.desktop" || fail "menu entry Exec"
@@ -55,6 +58,26 @@ wait $PID
 code=$?
 PID=0
 [ "$code" -eq 0 ] || fail "exit code $code"
+
+# The window from the installed module, on the offscreen platform.
+if [ -n "$window" ]; then
+  env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$WORK" \
+    HOME="$WORK/home" XDG_CONFIG_HOME="$WORK/home/.config" XDG_DATA_HOME="$WORK/home/.local/share" \
+    "$root/usr/bin/palvex" Port="$port" Root="$WORK/www/" >"$WORK/out" 2>"$WORK/err" &
+  PID=$!
+  body=""
+  for _ in $(seq 100); do
+    body=$(curl -s --max-time 2 "http://127.0.0.1:$port/probe.txt") && [ -n "$body" ] && break
+    sleep 0.1
+  done
+  [ "$body" = "aus dem Paket" ] || fail "file answer with the window: [$body]"
+  grep -q "no window" "$WORK/err" && fail "the window module was not loaded"
+  kill -TERM $PID
+  wait $PID
+  code=$?
+  PID=0
+  [ "$code" -eq 0 ] || fail "exit code with the window $code"
+fi
 
 if [ $failures -ne 0 ]; then
   echo "--- stdout"; cat "$WORK/out"; echo "--- stderr"; cat "$WORK/err"

@@ -39,4 +39,17 @@ grep -q "palvex: no display, running headless" "$WORK/err" || fail "no note on s
 grep -q "Server gestartet an Port $port" "$WORK/out" || fail "headless start line missing"
 stop_palvex
 check "headless exit code" "$STOP_CODE" "0"
+# A copy of the program without its window module beside it runs headless
+# and says why.
+cp "$PALVEX" "$WORK/palvex-alone"
+env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$WORK" \
+  "$WORK/palvex-alone" -ActAsOriginExe="$WORK/palvex" Port=$port Root="$WORK/www/" \
+  >"$WORK/out" 2>"$WORK/err" &
+PID=$!
+for _ in $(seq 100); do grep -q "gestartet" "$WORK/out" 2>/dev/null && break; sleep 0.05; done
+grep -q "palvex: no window (no palvex-window.so), running headless" "$WORK/err" \
+  || fail "no note without the module: $(cat "$WORK/err")"
+check "file body without the module" "$(curl -s --max-time 5 http://127.0.0.1:$port/hello.txt)" "hello"
+stop_palvex
+check "exit code without the module" "$STOP_CODE" "0"
 finish
