@@ -276,24 +276,29 @@ uint32_t ParseIPv4(std::string_view text) {
     return result | (octet << 24);
 }
 
-std::string FormatDate(const TSystemTime& t) {
+namespace {
+
+// Three numbers with a separator between them; the first zero-padded to
+// firstDigits, the others to two digits.
+std::string ThreeFields(unsigned first, unsigned firstDigits, char separator, unsigned second,
+                        unsigned third) {
     std::string out;
-    AppendDecimal(out, t.Year, 4);
-    out += '-';
-    AppendDecimal(out, t.Month, 2);
-    out += '-';
-    AppendDecimal(out, t.Day, 2);
+    AppendDecimal(out, first, firstDigits);
+    out += separator;
+    AppendDecimal(out, second, 2);
+    out += separator;
+    AppendDecimal(out, third, 2);
     return out;
 }
 
+}  // namespace
+
+std::string FormatDate(const TSystemTime& t) {
+    return ThreeFields(t.Year, 4, '-', t.Month, t.Day);
+}
+
 std::string FormatTime(const TSystemTime& t) {
-    std::string out;
-    AppendDecimal(out, t.Hour, 2);
-    out += ':';
-    AppendDecimal(out, t.Minute, 2);
-    out += ':';
-    AppendDecimal(out, t.Second, 2);
-    return out;
+    return ThreeFields(t.Hour, 2, ':', t.Minute, t.Second);
 }
 
 std::string FormatTimestamp(const TSystemTime& t) {
