@@ -2,7 +2,8 @@
 # HTTP load: palvex -headless and nginx (1 worker, sendfile on, access log off)
 # side by side on loopback, one request per connection:
 #   - a 1 KiB and a 100 KiB file with wrk at 16 connections;
-#   - a 256 MiB file fetched whole by one client (throughput).
+#   - a 256 MiB file fetched whole by one client (throughput), in interleaved
+#     pairs.
 # Usage: bench/http_load.sh [seconds] [connections]   (build first: ninja -C build)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -46,9 +47,17 @@ for file in 1k.txt 100k.bin; do
     "$file" "$p" "$(p99 palvex $file)" "$n" "$(p99 nginx $file)" "$(ratio "$p" "$n")"
 done
 
+# One fetch of the 256 MiB file takes about a tenth of a second, so single
+# fetches swing with where the scheduler puts client and server: interleaved
+# pairs (PAIRS, default 15), medians and the median of the pair ratios.
 speed() { curl -s -o /dev/null -w '%{speed_download}' "http://127.0.0.1:$1/256m.bin"; }
-p=$(speed $pport); p=$(speed $pport)
-n=$(speed $nport); n=$(speed $nport)
-printf '%-9s palvex %6.0f MiB/s   nginx %6.0f MiB/s   ratio %s\n' 256m.bin \
-  "$(awk -v v="$p" 'BEGIN {print v / 1048576}')" "$(awk -v v="$n" 'BEGIN {print v / 1048576}')" \
-  "$(ratio "$p" "$n")"
+speed $pport >/dev/null
+speed $nport >/dev/null
+for _ in $(seq "${PAIRS:-15}"); do echo "$(speed $pport) $(speed $nport)"; done | python3 -c '
+import statistics, sys
+pairs = [tuple(map(float, line.split())) for line in sys.stdin]
+ratios = sorted(p / n for p, n in pairs)
+mib = lambda values: statistics.median(values) / 1048576
+print("%-9s palvex %6.0f MiB/s   nginx %6.0f MiB/s   ratio %.2f [%.2f-%.2f] over %d pairs" % (
+    "256m.bin", mib(p for p, _ in pairs), mib(n for _, n in pairs), statistics.median(ratios),
+    ratios[0], ratios[-1], len(pairs)))'

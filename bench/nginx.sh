@@ -1,5 +1,6 @@
 # Sourced by the side-by-side benchmarks: starts nginx with one worker and no
-# access log on 127.0.0.1, serving a folder. Sets npid.
+# access log on 127.0.0.1, serving a folder, configured like the shared
+# yardstick's (sendfile, tcp_nopush). Sets npid.
 # start_nginx <work folder> <port> <root> [extra server directives]
 start_nginx() {
   local work=$1 port=$2 root=$3 extra=${4:-}
@@ -13,6 +14,7 @@ events { worker_connections 1024; }
 http {
   access_log off;
   sendfile on;
+  tcp_nopush on;
   client_body_temp_path $work/nginx;
   proxy_temp_path $work/nginx;
   fastcgi_temp_path $work/nginx;
