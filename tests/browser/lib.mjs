@@ -13,6 +13,7 @@ export const CHROMIUM = '/usr/bin/chromium';
 const REPO = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
 const START_WAIT_MS = 10000;
 const STOP_WAIT_MS = 5000;
+const START_ATTEMPTS = 10;
 const STARTED = /Server gestartet|NICHT gestartet/;
 
 // Servers still running when the test process ends, however it ends.
@@ -45,11 +46,23 @@ export function makeProgramFolder() {
 }
 
 // Starts `palvex -headless` over folder and resolves once it has reported its
-// start; rejects when it did not start listening.
+// start; rejects when it did not start listening. A free port may be taken
+// by another process before the program binds it (ports from the kernel's
+// ephemeral range are also the local ports of other tests' connections):
+// then the next one is tried.
 export async function startPalvex(folder, extraArgs = [], extraEnv = {}) {
+    for (let attempt = 1;; ++attempt) {
+        const server = await startOnPort(await freePort(), folder, extraArgs, extraEnv);
+        if (/Server gestartet/.test(server.output())) return server;
+        await stopPalvex(server);
+        if (!/konnte nicht gestartet werden/.test(server.output()) || attempt >= START_ATTEMPTS)
+            throw new Error(`palvex did not start:\n${server.output()}`);
+    }
+}
+
+async function startOnPort(port, folder, extraArgs, extraEnv) {
     const binary = process.env.PALVEX_BINARY;
     if (!binary) throw new Error('PALVEX_BINARY is not set');
-    const port = await freePort();
     const args = [
         '-headless', `-ActAsOriginExe=${folder.dir}/palvex`, `Port=${port}`, `Root=${folder.root}/`,
         ...extraArgs
@@ -70,12 +83,7 @@ export async function startPalvex(folder, extraArgs = [], extraEnv = {}) {
     const deadline = Date.now() + START_WAIT_MS;
     while (!STARTED.test(output) && child.exitCode === null && Date.now() < deadline)
         await new Promise((r) => setTimeout(r, 50));
-    const server = {child, port, base: `http://127.0.0.1:${port}`, output: () => output};
-    if (!/Server gestartet/.test(output)) {
-        await stopPalvex(server);
-        throw new Error(`palvex did not start:\n${output}`);
-    }
-    return server;
+    return {child, port, base: `http://127.0.0.1:${port}`, output: () => output};
 }
 
 // Stops the server with SIGTERM, after STOP_WAIT_MS with SIGKILL.

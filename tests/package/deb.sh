@@ -34,11 +34,8 @@ grep -q libcurl <<<"$linked" && needs libcurl4
 grep -q libQt6Widgets <<<"$linked" && needs libqt6widgets6
 grep -q '^Exec=palvex$' "$root/usr/share/applications/palvex.desktop" || fail "menu entry Exec"
 
-port=""
-for _ in $(seq 50); do
-  p=$((20000 + RANDOM % 30000))
-  (exec 3<>/dev/tcp/127.0.0.1/$p) 2>/dev/null || { port=$p; break; }
-done
+. "$(dirname "$0")/../../scripts/free-port.sh"
+port=$(free_port)
 mkdir -p "$WORK/www" "$WORK/home"
 printf 'aus dem Paket' >"$WORK/www/probe.txt"
 HOME="$WORK/home" XDG_CONFIG_HOME="$WORK/home/.config" XDG_DATA_HOME="$WORK/home/.local/share" \

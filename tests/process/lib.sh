@@ -34,7 +34,7 @@ start_palvex() {
 # tried.
 start_on_free_port() {
   for _ in $(seq 20); do
-    port=$((20000 + RANDOM % 30000))
+    port=$(random_port)
     start_palvex Port=$port "$@"
     grep -q "konnte nicht gestartet werden" "$WORK/out" 2>/dev/null || return 0
     wait $PID 2>/dev/null
