@@ -117,7 +117,7 @@ void SendFileData(THttpServerThread& conn) {
     bool corked = HeadGoesAlone(conn, remaining);
     if (corked) SendHeadAlone(conn);
     while (remaining > 0 && !conn.Abort) {
-        // The head leaves with the first chunk; the rest may go directly.
+        // Once the head is out, the body goes directly while no limit applies.
         if (direct && conn.BytesSent > 0 && conn.SpeedLimit.load() == 0) {
             const TDirect result = SendDirect(conn, remaining);
             if (result == TDirect::Ended) break;
