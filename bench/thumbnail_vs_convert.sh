@@ -3,7 +3,9 @@
 # ImageMagick's "convert x.jpg -thumbnail 160x160" (without and with the
 # "-define jpeg:size=320x320" size hint) and vips' "vipsthumbnail -s 160" on
 # the same 4000 x 3000 JPEG; the median of several runs each, after one
-# warm-up. The tools' times include their process start.
+# warm-up. The tools' times include their process start; palvex's in-process
+# time comes from palvex_bench on the same file. SAMPLING=2x1 (or 2x2) makes
+# the picture with subsampled colour, as cameras write it.
 # Usage: bench/thumbnail_vs_convert.sh [runs]   (build first: ninja -C build)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -11,13 +13,15 @@ runs=${1:-9}
 palvex=${PALVEX:-build/palvex}
 convert=${CONVERT:-/usr/bin/convert}
 vipsthumbnail=${VIPSTHUMBNAIL:-/usr/bin/vipsthumbnail}
+bench=${PALVEX_BENCH:-build/bench/palvex_bench}
 work=$(mktemp -d /tmp/palvex-bench-XXXXXX)
 cleanup() { kill "${ppid:-}" 2>/dev/null || true; rm -rf "$work"; }
 trap cleanup EXIT
 
 mkdir -p "$work/www"
 chmod 755 "$work"
-"$convert" -seed 1 -size 4000x3000 plasma: -quality 90 "$work/www/x.jpg"
+"$convert" -seed 1 -size 4000x3000 plasma: -quality 90 ${SAMPLING:+-sampling-factor "$SAMPLING"} \
+  "$work/www/x.jpg"
 chmod -R a+rX "$work/www"
 touch "$work/palvex"
 pport=18435
@@ -58,6 +62,11 @@ tool() {
 }
 
 echo "palvex ms: $(tr '\n' ' ' < "$work/palvex.ms")-> median $p"
+if [ -x "$bench" ]; then
+  PALVEX_BENCH_PHOTO="$work/www/x.jpg" "$bench" --benchmark_filter=PhotoFile \
+    --benchmark_repetitions="$runs" --benchmark_report_aggregates_only=true 2>/dev/null |
+    awk '/_median/ { print "palvex in process ms: median " $2 }'
+fi
 tool convert "$convert" "$work/www/x.jpg" -thumbnail 160x160 "$work/out.jpg"
 tool convert-hint "$convert" -define jpeg:size=320x320 "$work/www/x.jpg" -thumbnail 160x160 \
   "$work/out.jpg"
