@@ -31,8 +31,6 @@ for i in range(count):
     s.connect(("127.0.0.1", port))
     s.sendall(b"GET / HT")
     socks.append(s)
-    if i % 25 == 24:
-        time.sleep(0.02)
 for _ in range(3):
     time.sleep(8)
     for s in socks:
