@@ -124,7 +124,8 @@ TEST(ConnectionThreads, SpareThreadsEndAfterTheirIdleTime) {
     THttpServer& server = StartWith(5, 1);
     const std::shared_ptr<TConnectionList> run = server.Connections;
     const std::vector<int> readers = WaitingReaders(server.Port, 12);
-    ASSERT_TRUE(test::WaitUntil([&] { return detail::ConnectionCount(server) == 12; }, 5s));
+    ASSERT_TRUE(test::WaitUntil(
+        [&] { return detail::ConnectionCount(server) == 12 && run->Working.load() == 0; }, 5s));
     EXPECT_GT(run->Threads.load(), 12);  // and one more waits in accept
     for (int s : readers)
         test::SendAll(s, "\r\n");
