@@ -64,6 +64,12 @@ void CloseAll(const std::vector<int>& sockets) {
         close(s);
 }
 
+// All n connections are counted and every thread serving one has gone to
+// sleep on its client (a thread counts its connection a moment before).
+bool AllAsleepOnClients(const THttpServer& server, const TConnectionList& run, size_t n) {
+    return detail::ConnectionCount(server) == n && run.Working.load() == 0;
+}
+
 long VoluntarySwitches() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
@@ -124,8 +130,7 @@ TEST(ConnectionThreads, SpareThreadsEndAfterTheirIdleTime) {
     THttpServer& server = StartWith(5, 1);
     const std::shared_ptr<TConnectionList> run = server.Connections;
     const std::vector<int> readers = WaitingReaders(server.Port, 12);
-    ASSERT_TRUE(test::WaitUntil(
-        [&] { return detail::ConnectionCount(server) == 12 && run->Working.load() == 0; }, 5s));
+    ASSERT_TRUE(test::WaitUntil([&] { return AllAsleepOnClients(server, *run, 12); }, 5s));
     EXPECT_GT(run->Threads.load(), 12);  // and one more waits in accept
     for (int s : readers)
         test::SendAll(s, "\r\n");
@@ -150,10 +155,7 @@ TEST(ConnectionThreads, ThreadsAsleepOnTheirClientsAreReplaced) {
     }
     const std::vector<int> readers = WaitingReaders(server.Port, AwakeThreadLimit() + 2);
     const size_t expected = slow.size() + readers.size();
-    // A thread counts its connection before it goes to sleep on it.
-    ASSERT_TRUE(test::WaitUntil(
-        [&] { return detail::ConnectionCount(server) == expected && run->Working.load() == 0; },
-        5s));
+    ASSERT_TRUE(test::WaitUntil([&] { return AllAsleepOnClients(server, *run, expected); }, 5s));
     const auto start = std::chrono::steady_clock::now();
     EXPECT_TRUE(Exchange(server.Port, kRequest).ends_with(kPong));
     EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
